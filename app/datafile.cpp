@@ -1,0 +1,217 @@
+#include "app/datafile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QtEndian>
+
+namespace DataFile {
+
+namespace {
+
+const quint32 nullLength = 0xFFFFFFFFu;
+// Text is read in slices so that a forged byte count cannot make us reserve
+// more than the file really holds.
+const qint64 slice = 64 * 1024;
+
+bool readExactly(QIODevice *device, char *data, qint64 size)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 got = device->read(data + done, size - done);
+        if (got <= 0)
+            return false;
+        done += got;
+    }
+    return true;
+}
+
+// One field; false when the device ran out of bytes.
+bool readField(QIODevice *device, QString *field)
+{
+    uchar lengthBytes[4];
+    if (!readExactly(device, reinterpret_cast<char *>(lengthBytes), 4)) {
+        *field = QString::fromLatin1("");
+        return false;
+    }
+    const quint32 length = qFromBigEndian<quint32>(lengthBytes);
+    if (length == nullLength) {
+        *field = QString();
+        return true;
+    }
+    if (length == 0 || (length & 1u)) {
+        *field = QString::fromLatin1("");
+        return true;
+    }
+    QByteArray bytes;
+    qint64 remaining = length;
+    while (remaining > 0) {
+        const qint64 want = qMin(remaining, slice);
+        const int before = bytes.size();
+        bytes.resize(before + int(want));
+        if (!readExactly(device, bytes.data() + before, want)) {
+            *field = QString();
+            return false;
+        }
+        remaining -= want;
+    }
+    QString text(bytes.size() / 2, Qt::Uninitialized);
+    const auto *source = reinterpret_cast<const uchar *>(bytes.constData());
+    for (int i = 0; i < text.size(); ++i)
+        text[i] = QChar(qFromBigEndian<quint16>(source + 2 * i));
+    *field = text;
+    return true;
+}
+
+QString field(const QStringList &fields, int index)
+{
+    return index < fields.size() ? fields.at(index) : QString::fromLatin1("");
+}
+
+} // namespace
+
+QStringList readFields(QIODevice *device, int count)
+{
+    QStringList fields;
+    fields.reserve(count);
+    bool more = device != nullptr;
+    for (int i = 0; i < count; ++i) {
+        QString text = QString::fromLatin1("");
+        if (more)
+            more = readField(device, &text);
+        fields.append(text);
+    }
+    return fields;
+}
+
+bool writeFields(QIODevice *device, const QStringList &fields)
+{
+    QByteArray bytes;
+    for (const QString &text : fields) {
+        bytes.resize(4);
+        if (text.isNull()) {
+            qToBigEndian<quint32>(nullLength, bytes.data());
+        } else {
+            qToBigEndian<quint32>(quint32(text.size()) * 2, bytes.data());
+            bytes.reserve(4 + text.size() * 2);
+            for (const QChar c : text) {
+                const quint16 unit = c.unicode();
+                bytes.append(char(unit >> 8));
+                bytes.append(char(unit & 0xFF));
+            }
+        }
+        if (device->write(bytes) != bytes.size())
+            return false;
+    }
+    return true;
+}
+
+Verdict checkHeader(const QString &identifierField, const QString &formatField)
+{
+    if (!identifierField.contains(QLatin1String("Version"), Qt::CaseSensitive))
+        return Verdict::NotRecognized;
+    if (toIntOrZero(formatField) > FormatNumber)
+        return Verdict::TooNew;
+    return Verdict::Accepted;
+}
+
+quint16 featureWordFromChecks(QString checks)
+{
+    quint16 word = 0;
+    for (int i = 0; i < 16; ++i) {
+        if (checks.startsWith(QLatin1Char('1')))
+            word |= quint16(1u << (15 - i));
+        checks = checks.right(15 - i);
+    }
+    return word;
+}
+
+QString checksFromFeatureWord(quint16 word)
+{
+    QString checks;
+    for (int bit = 15; bit >= 0; --bit)
+        checks.append((word >> bit) & 1 ? QLatin1Char('1') : QLatin1Char('0'));
+    return checks;
+}
+
+QStringList fieldsFromConfig(const RadioConfig &config, const QString &checks)
+{
+    const GeneralSettings &g = config.general;
+    QStringList fields;
+    fields.reserve(FieldCount);
+    fields << QStringLiteral("Version") << QString::number(FormatNumber) << g.ip << g.subnetMask
+           << g.gateway << g.dtmfDelay << g.minVolume << g.serialNumber << g.userDescription
+           << QString::number(g.internalRadio) << QString::number(g.railroad) << checks;
+    for (int i = 0; i < ReservedCount; ++i)
+        fields << QStringLiteral("Blank");
+    for (int row = 0; row < RadioConfig::HomeRowCount; ++row) {
+        const HomeRow r = row < config.rows.size() ? config.rows.at(row) : HomeRow();
+        fields << r.tx << r.rx << r.ranTx << r.ranRx << r.label;
+    }
+    return fields;
+}
+
+RadioConfig configFromFields(const QStringList &fields)
+{
+    RadioConfig config;
+    GeneralSettings &g = config.general;
+    g.ip = field(fields, 2);
+    g.subnetMask = field(fields, 3);
+    g.gateway = field(fields, 4);
+    g.dtmfDelay = field(fields, 5);
+    g.minVolume = field(fields, 6);
+    g.serialNumber = field(fields, 7);
+    g.userDescription = field(fields, 8);
+    g.internalRadio = toIntOrZero(field(fields, 9));
+    g.railroad = toIntOrZero(field(fields, 10));
+    g.features = featureWordFromChecks(field(fields, 11));
+    for (int row = 0; row < RadioConfig::HomeRowCount; ++row) {
+        const int first = GeneralFieldCount + 5 * row;
+        HomeRow &r = config.rows[row];
+        r.tx = field(fields, first);
+        r.rx = field(fields, first + 1);
+        r.ranTx = field(fields, first + 2);
+        r.ranRx = field(fields, first + 3);
+        r.label = field(fields, first + 4);
+    }
+    return config;
+}
+
+bool saveFields(const QString &fileName, const QStringList &fields, QString *errorString)
+{
+    QSaveFile file(fileName);
+    // Never fall back to writing in place: a failed save must leave the old file.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *errorString = file.errorString();
+        return false;
+    }
+    if (!writeFields(&file, fields)) {
+        *errorString = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        *errorString = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool loadFields(const QString &fileName, QStringList *fields, QString *errorString)
+{
+    if (QFileInfo(fileName).isDir()) {
+        // QFile may open a folder for reading; refuse it here instead.
+        *errorString = QFile::tr("Is a directory");
+        return false;
+    }
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *errorString = file.errorString();
+        return false;
+    }
+    *fields = readFields(&file);
+    return true;
+}
+
+} // namespace DataFile

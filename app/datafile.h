@@ -1,0 +1,66 @@
+#ifndef VELMORA_APP_DATAFILE_H
+#define VELMORA_APP_DATAFILE_H
+
+#include "link/radioconfig.h"
+
+#include <QStringList>
+
+class QIODevice;
+
+/// The configuration data file: 2522 strings, each a big-endian 32-bit byte
+/// count (0xFFFFFFFF for a null string) followed by UTF-16BE text.
+namespace DataFile {
+
+enum : int
+{
+    FieldCount = 2522,
+    FormatNumber = 100,
+    StreamVersion = 16,
+    GeneralFieldCount = 22, ///< fields before the first table cell
+    ReservedFirst = 12,     ///< zero-based index of the first "Blank" field
+    ReservedCount = 10,
+};
+
+/// Reads `count` strings. A field the device no longer holds reads as empty
+/// text, one cut short as a null string; a byte count that is odd reads as
+/// empty text and the next field starts right behind it. Nothing read from
+/// the device sizes an allocation beyond the bytes actually there.
+QStringList readFields(QIODevice *device, int count = FieldCount);
+
+/// Writes the strings; false as soon as the device takes less than asked.
+bool writeFields(QIODevice *device, const QStringList &fields);
+
+enum class Verdict
+{
+    Accepted,
+    NotRecognized,
+    TooNew
+};
+
+/// Tests field 1 for the identifier, then field 2 for the format number.
+Verdict checkHeader(const QString &identifierField, const QString &formatField);
+
+/// The feature word that a stored bit string gives, first character bit 15;
+/// shorter, longer, empty and null strings are consumed step by step.
+quint16 featureWordFromChecks(QString checks);
+
+/// The 16-character bit string of a feature word, bit 15 first.
+QString checksFromFeatureWord(quint16 word);
+
+/// The fields of a configuration in file order; `checks` is stored as given.
+QStringList fieldsFromConfig(const RadioConfig &config, const QString &checks);
+
+/// The configuration a list of fields describes (missing fields read empty).
+RadioConfig configFromFields(const QStringList &fields);
+
+/// Writes the fields to a temporary file beside fileName and puts it in
+/// place only when all went well; the old file survives any failure.
+bool saveFields(const QString &fileName, const QStringList &fields, QString *errorString);
+
+/// Opens fileName and reads all its fields; false with the system's reason
+/// when it cannot be opened for reading.
+bool loadFields(const QString &fileName, QStringList *fields, QString *errorString);
+
+} // namespace DataFile
+
+#endif

@@ -1,0 +1,33 @@
+#ifndef VELMORA_LINK_CONFIGSNAPSHOT_H
+#define VELMORA_LINK_CONFIGSNAPSHOT_H
+
+#include "link/radioconfig.h"
+
+#include <QByteArray>
+
+class MainWindow;
+
+/// The bridge between the editor widgets and plain configuration values.
+/// Everything here runs on the GUI thread.
+namespace ConfigSnapshot {
+
+/// The general parameters as the widgets hold them now.
+GeneralSettings takeGeneral(const MainWindow *window);
+/// The five texts of one table row (0 to 499).
+HomeRow takeRow(const MainWindow *window, int row);
+/// Everything: what a worker thread needs for a whole write walk.
+RadioConfig takeConfig(const MainWindow *window);
+
+/// Sets every widget, in data file order, firing each tab's own checks.
+void applyConfig(MainWindow *window, const RadioConfig &config);
+
+/// Sets one table row in the order TX, RX, RAN TX, RAN RX, LABEL.
+void applyRow(MainWindow *window, int row, const HomeRow &texts);
+
+/// The write frame of a command index from the widgets' values right now;
+/// home-channel indexes take row index - 10 and advance recordCounter.
+QByteArray buildWriteFrame(int commandIndex, const MainWindow *window, qint32 &recordCounter);
+
+} // namespace ConfigSnapshot
+
+#endif

@@ -1,0 +1,72 @@
+#ifndef VELMORA_LINK_FRAMES_H
+#define VELMORA_LINK_FRAMES_H
+
+#include "link/radioconfig.h"
+
+#include <QByteArray>
+
+/// Request frames of the radio unit. Command indexes 0 to 9 are the general
+/// parameters, 10 to 509 the home-channel records 1 to 500.
+namespace Frames {
+
+enum : int
+{
+    GeneralCount = 10,
+    CommandCount = 510,
+    LastBypassIndex = 9,
+    RecordLength = 30,
+};
+
+enum : char
+{
+    Write = 0x01,
+    Read = 0x02,
+};
+
+/// Parameter codes, byte 0 of every frame.
+enum : char
+{
+    DtmfDelayCode = 0x36,
+    MinVolumeCode = 0x3A,
+    SerialNumberCode = 0x37,
+    UserDescriptionCode = 0x3C,
+    AddressCode = 0x4E,
+    FeatureCode = 0x50,
+    InternalRadioCode = 0x39,
+    RailroadCode = 0x3E,
+    HomeChannelCode = 0x33,
+    FactoryCode = 0x35,
+};
+
+/// Parameter code of a command index (0x33 for every home-channel index).
+char parameterCode(int commandIndex);
+
+/// Read request of a command index; home-channel indexes take their record
+/// number from recordCounter and advance it.
+QByteArray buildReadRequest(int commandIndex, qint32 &recordCounter);
+
+/// Write frame of a general parameter (index 0 to 9).
+QByteArray buildGeneralWriteFrame(int commandIndex, const GeneralSettings &settings);
+
+/// The 30-byte home-channel record: texts inserted at 4, 7, 10, 12 and 14,
+/// each pushing what lies behind it back, then cut to 30 bytes.
+QByteArray buildHomeRecord(quint16 recordNumber, const HomeRow &row);
+
+/// The home-channel record numbered by recordCounter, which it advances.
+QByteArray buildHomeWriteFrame(const HomeRow &row, qint32 &recordCounter);
+
+/// Write frame of any command index; home-channel indexes take the row
+/// recordCounter names (record n is row n - 1) and advance the counter.
+QByteArray buildWriteFrame(int commandIndex, const RadioConfig &config, qint32 &recordCounter);
+
+/// The factory-mode frame 35 01 05.
+QByteArray buildFactoryFrame();
+
+/// Low 8 bits of a base-10 parse (non-numbers count as 0).
+char valueByte(const QString &text);
+/// UTF-8 bytes cut and padded with 00 to 16 bytes.
+QByteArray fixedText(const QString &text);
+
+} // namespace Frames
+
+#endif

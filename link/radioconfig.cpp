@@ -1,0 +1,26 @@
+#include "link/radioconfig.h"
+
+bool HomeRow::operator==(const HomeRow &other) const
+{
+    return tx == other.tx && rx == other.rx && ranTx == other.ranTx && ranRx == other.ranRx &&
+           label == other.label;
+}
+
+bool GeneralSettings::operator==(const GeneralSettings &other) const
+{
+    return dtmfDelay == other.dtmfDelay && minVolume == other.minVolume &&
+           serialNumber == other.serialNumber && userDescription == other.userDescription &&
+           ip == other.ip && subnetMask == other.subnetMask && gateway == other.gateway &&
+           features == other.features && internalRadio == other.internalRadio &&
+           railroad == other.railroad;
+}
+
+bool RadioConfig::operator==(const RadioConfig &other) const
+{
+    return general == other.general && rows == other.rows;
+}
+
+int toIntOrZero(const QString &text)
+{
+    return text.toInt(nullptr, 10);
+}

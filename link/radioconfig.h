@@ -1,0 +1,57 @@
+#ifndef VELMORA_LINK_RADIOCONFIG_H
+#define VELMORA_LINK_RADIOCONFIG_H
+
+#include <QString>
+#include <QVector>
+
+/// The five texts of one home-channel row, as the table holds them.
+struct HomeRow
+{
+    QString tx;
+    QString rx;
+    QString ranTx;
+    QString ranRx;
+    QString label;
+
+    bool operator==(const HomeRow &other) const;
+    bool operator!=(const HomeRow &other) const { return !(*this == other); }
+};
+
+/// The ten general parameters, as the editor widgets hold them.
+struct GeneralSettings
+{
+    QString dtmfDelay;
+    QString minVolume;
+    QString serialNumber;
+    QString userDescription;
+    QString ip;
+    QString subnetMask;
+    QString gateway;
+    quint16 features = 0;
+    int internalRadio = 0;
+    int railroad = 0;
+
+    bool operator==(const GeneralSettings &other) const;
+    bool operator!=(const GeneralSettings &other) const { return !(*this == other); }
+};
+
+/// A whole configuration as plain values: what a write walk sends, taken on
+/// the GUI thread so that a worker thread never touches a widget.
+struct RadioConfig
+{
+    enum
+    {
+        HomeRowCount = 500
+    };
+
+    GeneralSettings general;
+    QVector<HomeRow> rows = QVector<HomeRow>(HomeRowCount);
+
+    bool operator==(const RadioConfig &other) const;
+    bool operator!=(const RadioConfig &other) const { return !(*this == other); }
+};
+
+/// Base-10 parse where anything that does not convert counts as 0.
+int toIntOrZero(const QString &text);
+
+#endif

@@ -1,0 +1,117 @@
+#include "tabs/hometab.h"
+
+#include <QBrush>
+#include <QHeaderView>
+#include <QTableWidget>
+
+namespace {
+
+int numberOf(const QString &text)
+{
+    return text.toInt(nullptr, 10);
+}
+
+bool inRange(int value, int low, int high)
+{
+    return value >= low && value <= high;
+}
+
+bool highBand(int channel)
+{
+    return inRange(channel, 900, 939) || inRange(channel, 300, 488);
+}
+
+bool lowBand(int channel)
+{
+    return inRange(channel, 800, 839) || channel <= 299;
+}
+
+void setColour(QTableWidgetItem *item, bool acceptable)
+{
+    item->setForeground(QBrush(acceptable ? Qt::black : Qt::red));
+}
+
+} // namespace
+
+HomeTab::HomeTab(QWidget *parent) : QWidget(parent)
+{
+    table = new QTableWidget(RowCount, ColumnCount, this);
+    table->setStyleSheet("background-color: white");
+    table->setHorizontalHeaderLabels({tr("TX"), tr("RX"), tr("RAN TX"), tr("RAN RX"), tr("LABEL")});
+    table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int widths[ColumnCount] = {100, 100, 100, 100, 195};
+    for (int column = 0; column < ColumnCount; ++column)
+        table->setColumnWidth(column, widths[column]);
+    for (int row = 0; row < RowCount; ++row) {
+        table->setRowHeight(row, 20);
+        for (int column = 0; column < ColumnCount; ++column) {
+            items[row][column] = new QTableWidgetItem;
+            table->setItem(row, column, items[row][column]);
+        }
+    }
+    table->setGeometry(0, 0, 645, 300);
+
+    connect(table, SIGNAL(cellChanged(int, int)), this, SLOT(getValue(int, int)));
+}
+
+QString HomeTab::cellText(int row, int column) const
+{
+    return items[row][column]->text();
+}
+
+void HomeTab::setRow(int row, const QString (&texts)[ColumnCount])
+{
+    for (int column = 0; column < ColumnCount; ++column)
+        items[row][column]->setText(texts[column]);
+}
+
+bool HomeTab::channelValid(int channel)
+{
+    return inRange(channel, 5, 97) || inRange(channel, 302, 488) || inRange(channel, 800, 839) ||
+           inRange(channel, 900, 939);
+}
+
+void HomeTab::getValue(int row, int column)
+{
+    // Our own colour changes fire cellChanged again. Those nested checks would
+    // compute the same colours; they must not run the automatic fill either,
+    // or a row set cell by cell could end up with texts nobody gave it.
+    if (colouring)
+        return;
+    if (row < 0 || row >= RowCount)
+        return;
+
+    QTableWidgetItem *const *cells = items[row];
+    if (column == Tx && cells[Rx]->text().isEmpty() && cells[RanTx]->text().isEmpty() &&
+        cells[RanRx]->text().isEmpty()) {
+        cells[Rx]->setText(cells[Tx]->text());
+        if (highBand(numberOf(cells[Tx]->text()))) {
+            cells[RanTx]->setText(QStringLiteral("01"));
+            cells[RanRx]->setText(QStringLiteral("01"));
+        }
+    }
+
+    const int tx = numberOf(cells[Tx]->text());
+    const int rx = numberOf(cells[Rx]->text());
+
+    int ranLimit = 63;
+    bool mismatched = false;
+    if (lowBand(tx)) {
+        ranLimit = 39;
+        mismatched = inRange(rx, 301, 799) || rx >= 840;
+    } else if (highBand(tx)) {
+        mismatched = !highBand(rx);
+    }
+
+    const auto ranAcceptable = [ranLimit](const QString &text) {
+        return text.length() == 2 && numberOf(text) <= ranLimit;
+    };
+
+    colouring = true;
+    setColour(cells[Tx], !mismatched && channelValid(tx));
+    setColour(cells[Rx], !mismatched && channelValid(rx));
+    setColour(cells[RanTx], ranAcceptable(cells[RanTx]->text()));
+    setColour(cells[RanRx], ranAcceptable(cells[RanRx]->text()));
+    setColour(cells[Label], cells[Label]->text().length() <= 16);
+    colouring = false;
+}

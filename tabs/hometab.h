@@ -1,0 +1,50 @@
+#ifndef VELMORA_TABS_HOMETAB_H
+#define VELMORA_TABS_HOMETAB_H
+
+#include <QWidget>
+
+class QTableWidget;
+class QTableWidgetItem;
+
+/// The "Home Channels" tab: 500 rows of TX, RX, RAN TX, RAN RX and LABEL.
+class HomeTab : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum
+    {
+        RowCount = 500,
+        ColumnCount = 5
+    };
+    enum Column
+    {
+        Tx = 0,
+        Rx = 1,
+        RanTx = 2,
+        RanRx = 3,
+        Label = 4
+    };
+
+    explicit HomeTab(QWidget *parent);
+
+    /// The cells, [row][column]; the table owns them.
+    QTableWidgetItem *items[RowCount][ColumnCount] = {};
+    QTableWidget *table = nullptr;
+
+    /// Text of one cell; a shorthand for items[row][column]->text().
+    QString cellText(int row, int column) const;
+    /// Sets the five texts of a row in the order TX, RX, RAN TX, RAN RX, LABEL.
+    void setRow(int row, const QString (&texts)[ColumnCount]);
+
+    /// A channel number the unit can use.
+    static bool channelValid(int channel);
+
+public slots:
+    void getValue(int row, int column);
+
+private:
+    bool colouring = false;
+};
+
+#endif

@@ -1,0 +1,66 @@
+#include "tabs/networktab.h"
+
+#include "tabs/colour.h"
+
+#include <QHostAddress>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+NetworkTab::NetworkTab(QWidget *parent) : QWidget(parent)
+{
+    auto *ipLabel = new QLabel(tr("IP"));
+    auto *subnetMaskLabel = new QLabel(tr("Subnet Mask"));
+    auto *gatewayLabel = new QLabel(tr("Default Gateway"));
+
+    ipEdit = new QLineEdit;
+    subnetMaskEdit = new QLineEdit;
+    gatewayEdit = new QLineEdit;
+
+    for (QLineEdit *edit : {ipEdit, subnetMaskEdit, gatewayEdit}) {
+        edit->setStyleSheet("background-color: white");
+        edit->setMaximumWidth(100);
+    }
+
+    auto *layout = new QVBoxLayout;
+    layout->addWidget(ipLabel);
+    layout->addWidget(ipEdit);
+    layout->addWidget(subnetMaskLabel);
+    layout->addWidget(subnetMaskEdit);
+    layout->addWidget(gatewayLabel);
+    layout->addWidget(gatewayEdit);
+    layout->addStretch(1);
+    setLayout(layout);
+
+    connect(ipEdit, SIGNAL(textChanged(QString)), this, SLOT(getValue1()));
+    connect(subnetMaskEdit, SIGNAL(textChanged(QString)), this, SLOT(getValue2()));
+    connect(gatewayEdit, SIGNAL(textChanged(QString)), this, SLOT(getValue3()));
+
+    ipEdit->setText(tr("10.10.9.13"));
+    subnetMaskEdit->setText(tr("255.255.255.0"));
+    gatewayEdit->setText(tr("10.10.9.254"));
+}
+
+bool NetworkTab::addressUsable(const QString &text)
+{
+    QHostAddress address;
+    if (!address.setAddress(text))
+        return false;
+    // The parser tolerates surrounding blanks; the unit does not.
+    return text.indexOf(QLatin1Char(' '), 0, Qt::CaseSensitive) < 0;
+}
+
+void NetworkTab::getValue1()
+{
+    applyTextColour(ipEdit, addressUsable(ipEdit->text()));
+}
+
+void NetworkTab::getValue2()
+{
+    applyTextColour(subnetMaskEdit, addressUsable(subnetMaskEdit->text()));
+}
+
+void NetworkTab::getValue3()
+{
+    applyTextColour(gatewayEdit, addressUsable(gatewayEdit->text()));
+}
