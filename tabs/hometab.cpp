@@ -42,6 +42,8 @@ HomeTab::HomeTab(QWidget *parent) : QWidget(parent)
     const int widths[ColumnCount] = {100, 100, 100, 100, 195};
     for (int column = 0; column < ColumnCount; ++column)
         table->setColumnWidth(column, widths[column]);
+    // The style's minimum would otherwise round 20-pixel rows up with larger fonts.
+    table->verticalHeader()->setMinimumSectionSize(20);
     for (int row = 0; row < RowCount; ++row) {
         table->setRowHeight(row, 20);
         for (int column = 0; column < ColumnCount; ++column) {
