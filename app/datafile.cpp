@@ -1,9 +1,10 @@
 #include "app/datafile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 #include <QtEndian>
+
+#include <limits>
 
 namespace DataFile {
 
@@ -12,7 +13,10 @@ namespace {
 const quint32 nullLength = 0xFFFFFFFFu;
 // Text is read in slices so that a forged byte count cannot make us reserve
 // more than the file really holds.
-const qint64 slice = 64 * 1024;
+const qint64 sliceUnits = 64 * 1024;
+// About as much as a QString can hold; a longer field counts as cut short
+// instead of ending in a failed allocation once 2 GiB were read.
+const qint64 maxUnits = (qint64(std::numeric_limits<int>::max()) - 64) / 2;
 
 bool readExactly(QIODevice *device, char *data, qint64 size)
 {
@@ -26,7 +30,8 @@ bool readExactly(QIODevice *device, char *data, qint64 size)
     return true;
 }
 
-// One field; false when the device ran out of bytes.
+// One field; false when the device ran out of bytes. The results are those
+// of QDataStream's own reader, so that files it wrote read back the same.
 bool readField(QIODevice *device, QString *field)
 {
     uchar lengthBytes[4];
@@ -35,30 +40,32 @@ bool readField(QIODevice *device, QString *field)
         return false;
     }
     const quint32 length = qFromBigEndian<quint32>(lengthBytes);
-    if (length == nullLength) {
-        *field = QString();
-        return true;
-    }
-    if (length == 0 || (length & 1u)) {
+    if (length == 0) {
         *field = QString::fromLatin1("");
         return true;
     }
-    QByteArray bytes;
-    qint64 remaining = length;
-    while (remaining > 0) {
-        const qint64 want = qMin(remaining, slice);
-        const int before = bytes.size();
-        bytes.resize(before + int(want));
-        if (!readExactly(device, bytes.data() + before, want)) {
+    if (length == nullLength || (length & 1u)) {
+        // An odd count is no text at all; its bytes are left for the next field.
+        *field = QString();
+        return true;
+    }
+    const qint64 units = length / 2;
+    if (units > maxUnits) {
+        *field = QString();
+        return false;
+    }
+    QString text;
+    qint64 done = 0;
+    while (done < units) {
+        const qint64 want = qMin(units - done, sliceUnits);
+        text.resize(int(done + want));
+        if (!readExactly(device, reinterpret_cast<char *>(text.data() + done), want * 2)) {
             *field = QString();
             return false;
         }
-        remaining -= want;
+        done += want;
     }
-    QString text(bytes.size() / 2, Qt::Uninitialized);
-    const auto *source = reinterpret_cast<const uchar *>(bytes.constData());
-    for (int i = 0; i < text.size(); ++i)
-        text[i] = QChar(qFromBigEndian<quint16>(source + 2 * i));
+    qFromBigEndian<quint16>(text.constData(), units, text.data());
     *field = text;
     return true;
 }
@@ -200,11 +207,6 @@ bool saveFields(const QString &fileName, const QStringList &fields, QString *err
 
 bool loadFields(const QString &fileName, QStringList *fields, QString *errorString)
 {
-    if (QFileInfo(fileName).isDir()) {
-        // QFile may open a folder for reading; refuse it here instead.
-        *errorString = QFile::tr("Is a directory");
-        return false;
-    }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         *errorString = file.errorString();

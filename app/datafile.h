@@ -21,10 +21,12 @@ enum : int
     ReservedCount = 10,
 };
 
-/// Reads `count` strings. A field the device no longer holds reads as empty
-/// text, one cut short as a null string; a byte count that is odd reads as
-/// empty text and the next field starts right behind it. Nothing read from
-/// the device sizes an allocation beyond the bytes actually there.
+/// Reads `count` strings as QDataStream (version 16) would: a field the
+/// device no longer holds reads as empty text, one cut short as a null
+/// string; a byte count that is odd reads as a null string and the next field
+/// starts right behind that count. Nothing read from the device sizes an
+/// allocation beyond the bytes actually there; a count of more text than a
+/// QString can hold counts as cut short.
 QStringList readFields(QIODevice *device, int count = FieldCount);
 
 /// Writes the strings; false as soon as the device takes less than asked.
