@@ -16,10 +16,10 @@
 
 LinkDialog::LinkDialog(QWidget *parent) : QDialog(parent)
 {
-    trafficLabel = new QLabel;
-    statusLabel = new QLabel;
-    progressBar = new QProgressBar;
-    homeBypassCheckBox = new QCheckBox(tr("Home Bypass"));
+    trafficLabel = new QLabel(this);
+    statusLabel = new QLabel(this);
+    progressBar = new QProgressBar(this);
+    homeBypassCheckBox = new QCheckBox(tr("Home Bypass"), this);
 
     trafficLabel->setMaximumWidth(220);
     statusLabel->setMaximumWidth(220);

@@ -150,7 +150,7 @@ void AnswersTest::homeRows_data()
                                                                      "5\0"
                                                                      "7\0"
                                                                      "L",
-                                                                     13))
+                                                                     11))
                                         << QStringList{"50", "50", "5", "7", "L"};
     QTest::newRow("tx runs into rx")
         << record("0003", QByteArray("45", 2)) << QStringList{"45", "", "", "", ""};
