@@ -14,6 +14,6 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1
 DISPLAY=$display QT_QPA_PLATFORM=xcb timeout 20 build/bin/velmora-radio &
 app=$!
 sleep 3
-DISPLAY=$display import -window root -crop 650x440+0+0 "$out"
+DISPLAY=$display import -window root -crop 650x400+0+0 +repage "$out"
 kill $app 2>/dev/null || true
 echo "$out"
