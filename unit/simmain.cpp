@@ -115,9 +115,11 @@ int main(int argc, char *argv[])
         QStringLiteral("Address to listen on for request datagrams (default 127.0.0.2). Only "
                        "loopback addresses are taken without --allow-non-loopback."),
         QStringLiteral("address"), QStringLiteral("127.0.0.2"));
-    const QCommandLineOption udpPort(QStringLiteral("udp-port"),
-                                     QStringLiteral("UDP port to listen on (default 2055)."),
-                                     QStringLiteral("port"), QStringLiteral("2055"));
+    const QCommandLineOption udpPort(
+        QStringLiteral("udp-port"),
+        QStringLiteral(
+            "UDP port to listen on (default 2055; 0 picks a free one, shown in the log)."),
+        QStringLiteral("port"), QStringLiteral("2055"));
     const QCommandLineOption replyPort(
         QStringLiteral("reply-port"),
         QStringLiteral("Port each answer datagram is sent to, at the sender's address "
@@ -207,7 +209,7 @@ int main(int argc, char *argv[])
         QStringList fields;
         QString error;
         if (!DataFile::loadFields(parser.value(load), &fields, &error))
-            return fail(error);
+            return fail(QStringLiteral("cannot load %1: %2").arg(parser.value(load), error));
         if (fields.size() < 2 ||
             DataFile::checkHeader(fields.at(0), fields.at(1)) != DataFile::Verdict::Accepted)
             return fail(
@@ -251,8 +253,8 @@ int main(int argc, char *argv[])
             return fail(QStringLiteral("%1 is not a loopback address; add --allow-non-loopback "
                                        "if you really mean it")
                             .arg(address.toString()));
-        if (!number(udpPort, 1, 65535, &port) || !number(replyPort, 1, 65535, &reply))
-            return fail(QStringLiteral("ports are 1 to 65535"));
+        if (!number(udpPort, 0, 65535, &port) || !number(replyPort, 1, 65535, &reply))
+            return fail(QStringLiteral("ports are 1 to 65535 (0 listens on a free port)"));
         auto *udp = new UdpUnitServer(&unit, &sim);
         udp->setReplyPort(quint16(reply));
         if (!udp->bind(address, quint16(port)))
@@ -262,7 +264,7 @@ int main(int argc, char *argv[])
                             .arg(udp->errorString()));
         logLine(QStringLiteral("udp: listening on %1:%2, answering to port %3")
                     .arg(address.toString())
-                    .arg(port)
+                    .arg(udp->localPort())
                     .arg(reply));
         sim.servers.append(udp);
     }
