@@ -1,5 +1,6 @@
 #include "app/datafile.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QSaveFile>
 #include <QtEndian>
@@ -186,17 +187,30 @@ RadioConfig configFromFields(const QStringList &fields)
 
 bool saveFields(const QString &fileName, const QStringList &fields, QString *errorString)
 {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    writeFields(&buffer, fields);
+
     QSaveFile file(fileName);
     // Never fall back to writing in place: a failed save must leave the old file.
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, because QSaveFile::commit() ignores a failed final flush and
+    // would put a cut-off file in place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         *errorString = file.errorString();
         return false;
     }
-    if (!writeFields(&file, fields)) {
-        *errorString = file.errorString();
-        file.cancelWriting();
-        return false;
+    // A short write (full disk, size limit) reports no reason; writing on from
+    // there fails with the system's.
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            *errorString = file.errorString();
+            file.cancelWriting();
+            return false;
+        }
+        done += written;
     }
     if (!file.commit()) {
         *errorString = file.errorString();

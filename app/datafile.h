@@ -56,7 +56,7 @@ QStringList fieldsFromConfig(const RadioConfig &config, const QString &checks);
 RadioConfig configFromFields(const QStringList &fields);
 
 /// Writes the fields to a temporary file beside fileName and puts it in
-/// place only when all went well; the old file survives any failure.
+/// place only when every byte was written; the old file survives any failure.
 bool saveFields(const QString &fileName, const QStringList &fields, QString *errorString);
 
 /// Opens fileName and reads all its fields; false with the system's reason
