@@ -131,6 +131,20 @@ QStringList directoryEntries(const QString &path)
     return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
+// The build folder may be closed to other users (a clone in /root, say), so
+// the unprivileged helper runs from a copy of this executable.
+QString helperExecutable(QTemporaryDir &place)
+{
+    const QString copy = place.filePath(QStringLiteral("helper"));
+    const QFile::Permissions open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                    QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                    QFile::ExeOther;
+    if (!place.isValid() || !QFile::copy(QCoreApplication::applicationFilePath(), copy) ||
+        !QFile::setPermissions(copy, open) || !QFile::setPermissions(place.path(), open))
+        return QString();
+    return copy;
+}
+
 // Runs this executable as helper under an unprivileged user (root passes
 // every permission check). Empty result and a reason when that cannot be done.
 QJsonObject runUnprivileged(const QStringList &arguments, QString *whyNot)
@@ -138,8 +152,14 @@ QJsonObject runUnprivileged(const QStringList &arguments, QString *whyNot)
     QProcess process;
     QStringList all{QStringLiteral("--as-helper")};
     all += arguments;
+    QTemporaryDir place;
     if (geteuid() == 0) {
-        all.prepend(QCoreApplication::applicationFilePath());
+        const QString helper = helperExecutable(place);
+        if (helper.isEmpty()) {
+            *whyNot = QStringLiteral("cannot copy the test executable for the helper");
+            return QJsonObject();
+        }
+        all.prepend(helper);
         all = QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                           QStringLiteral("--clear-groups")} +
               all;
