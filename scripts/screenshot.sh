@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-docs/main-window.png}
 mkdir -p "$(dirname "$out")"
+scripts/deps.sh xvfb xauth imagemagick
 scripts/build.sh >/dev/null
 display=:$(( 90 + RANDOM % 100 ))
 Xvfb "$display" -screen 0 800x600x24 >/dev/null 2>&1 &
