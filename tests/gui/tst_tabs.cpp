@@ -69,6 +69,8 @@ private slots:
     void homeLayout();
     void homeRowCheck_data();
     void homeRowCheck();
+    void homeBoundaries_data();
+    void homeBoundaries();
     void homeFillOnlyFromTx();
     void homeRowSetInOrderKeepsTexts_data();
     void homeRowSetInOrderKeepsTexts();
@@ -488,6 +490,50 @@ void TabsTest::homeRowCheck()
         QCOMPARE(cellColour(tab.items[row][column]),
                  colours.at(column) == 'R' ? int(Red) : int(Black));
     }
+}
+
+void TabsTest::homeBoundaries_data()
+{
+    // TX typed into an empty row: RX follows it, so the pair always matches
+    // and TX's colour is the validity of the number alone.
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<bool>("highBand"); // RAN cells filled with "01"
+    QTest::addColumn<bool>("ran40");    // a RAN of 40 is within the band's limit
+
+    const struct
+    {
+        int channel;
+        bool valid, high, ran40;
+    } rows[] = {{-1, false, false, false}, {4, false, false, false},  {5, true, false, false},
+                {97, true, false, false},  {98, false, false, false}, {299, false, false, false},
+                {300, false, true, true},  {301, false, true, true},  {302, true, true, true},
+                {488, true, true, true},   {489, false, false, true}, {799, false, false, true},
+                {800, true, false, false}, {839, true, false, false}, {840, false, false, true},
+                {899, false, false, true}, {900, true, true, true},   {939, true, true, true},
+                {940, false, false, true}};
+    for (const auto &row : rows)
+        QTest::addRow("%d", row.channel) << row.channel << row.valid << row.high << row.ran40;
+}
+
+void TabsTest::homeBoundaries()
+{
+    QFETCH(int, channel);
+    QFETCH(bool, valid);
+    QFETCH(bool, highBand);
+    QFETCH(bool, ran40);
+
+    QWidget parent;
+    HomeTab tab(&parent);
+    QTableWidgetItem *const *cells = tab.items[0];
+    cells[HomeTab::Tx]->setText(QString::number(channel));
+    QCOMPARE(cells[HomeTab::Rx]->text(), QString::number(channel));
+    QCOMPARE(cellColour(cells[HomeTab::Tx]), valid ? int(Black) : int(Red));
+    QCOMPARE(cellColour(cells[HomeTab::Rx]), valid ? int(Black) : int(Red));
+    QCOMPARE(cells[HomeTab::RanTx]->text(), highBand ? QString("01") : QString());
+    cells[HomeTab::RanTx]->setText("40");
+    QCOMPARE(cellColour(cells[HomeTab::RanTx]), ran40 ? int(Black) : int(Red));
+    QCOMPARE(HomeTab::channelValid(channel), valid);
 }
 
 void TabsTest::homeFillOnlyFromTx()
