@@ -226,7 +226,11 @@ bool loadFields(const QString &fileName, QStringList *fields, QString *errorStri
         *errorString = file.errorString();
         return false;
     }
-    *fields = readFields(&file);
+    // A foreign file is refused on its first two fields; reading on would
+    // only pull in whatever it holds.
+    *fields = readFields(&file, 2);
+    if (checkHeader(fields->at(0), fields->at(1)) == Verdict::Accepted)
+        *fields += readFields(&file, FieldCount - 2);
     return true;
 }
 

@@ -59,8 +59,9 @@ RadioConfig configFromFields(const QStringList &fields);
 /// place only when every byte was written; the old file survives any failure.
 bool saveFields(const QString &fileName, const QStringList &fields, QString *errorString);
 
-/// Opens fileName and reads all its fields; false with the system's reason
-/// when it cannot be opened for reading.
+/// Opens fileName and reads its fields: all of them when the first two pass
+/// checkHeader, only those two otherwise. False with the system's reason
+/// when the file cannot be opened for reading.
 bool loadFields(const QString &fileName, QStringList *fields, QString *errorString);
 
 } // namespace DataFile

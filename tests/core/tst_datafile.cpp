@@ -135,6 +135,8 @@ private slots:
     void failingDevice();
     void loadRefused_data();
     void loadRefused();
+    void loadStopsAtForeignHeader_data();
+    void loadStopsAtForeignHeader();
 };
 
 void TestDataFile::goldenBytes_data()
@@ -454,6 +456,44 @@ void TestDataFile::loadRefused()
     QVERIFY(!DataFile::loadFields(path, &fields, &error));
     QCOMPARE(error, reason);
     QCOMPARE(fields, QStringList{QStringLiteral("untouched")});
+}
+
+void TestDataFile::loadStopsAtForeignHeader_data()
+{
+    QTest::addColumn<QString>("identifier");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<int>("count");
+
+    QTest::newRow("ours") << "Version"
+                          << "100" << int(DataFile::FieldCount);
+    QTest::newRow("foreign") << "Other"
+                             << "100" << 2;
+    QTest::newRow("newer") << "Version"
+                           << "101" << 2;
+}
+
+void TestDataFile::loadStopsAtForeignHeader()
+{
+    QFETCH(QString, identifier);
+    QFETCH(QString, format);
+    QFETCH(int, count);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("file.dat"));
+    QStringList written = smallestFields();
+    written[0] = identifier;
+    written[1] = format;
+    written[2] = QStringLiteral("10.1.1.1");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(DataFile::writeFields(&file, written));
+    file.close();
+
+    QStringList fields;
+    QString error;
+    QVERIFY(DataFile::loadFields(path, &fields, &error));
+    QCOMPARE(fields.size(), count);
+    QCOMPARE(fields, written.mid(0, count));
 }
 
 QTEST_GUILESS_MAIN(TestDataFile)
