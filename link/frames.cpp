@@ -21,6 +21,12 @@ quint16 takeRecordNumber(qint32 &recordCounter)
     return record;
 }
 
+// Low 8 bits of a base-10 parse (non-numbers count as 0).
+char valueByte(const QString &text)
+{
+    return char(toIntOrZero(text) & 0xFF);
+}
+
 char addressSubCode(int commandIndex)
 {
     return char(commandIndex - 4);
@@ -37,11 +43,6 @@ char parameterCode(int commandIndex)
     if (commandIndex >= 0 && commandIndex < GeneralCount)
         return codes[commandIndex];
     return HomeChannelCode;
-}
-
-char valueByte(const QString &text)
-{
-    return char(toIntOrZero(text) & 0xFF);
 }
 
 QByteArray fixedText(const QString &text)

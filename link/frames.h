@@ -62,8 +62,6 @@ QByteArray buildWriteFrame(int commandIndex, const RadioConfig &config, qint32 &
 /// The factory-mode frame 35 01 05.
 QByteArray buildFactoryFrame();
 
-/// Low 8 bits of a base-10 parse (non-numbers count as 0).
-char valueByte(const QString &text);
 /// UTF-8 bytes cut and padded with 00 to 16 bytes.
 QByteArray fixedText(const QString &text);
 

@@ -56,11 +56,6 @@ HomeTab::HomeTab(QWidget *parent) : QWidget(parent)
     connect(table, SIGNAL(cellChanged(int, int)), this, SLOT(getValue(int, int)));
 }
 
-QString HomeTab::cellText(int row, int column) const
-{
-    return items[row][column]->text();
-}
-
 void HomeTab::setRow(int row, const QString (&texts)[ColumnCount])
 {
     for (int column = 0; column < ColumnCount; ++column)

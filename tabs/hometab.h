@@ -32,8 +32,6 @@ public:
     QTableWidgetItem *items[RowCount][ColumnCount] = {};
     QTableWidget *table = nullptr;
 
-    /// Text of one cell; a shorthand for items[row][column]->text().
-    QString cellText(int row, int column) const;
     /// Sets the five texts of a row in the order TX, RX, RAN TX, RAN RX, LABEL.
     void setRow(int row, const QString (&texts)[ColumnCount]);
 
