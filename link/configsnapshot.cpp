@@ -72,12 +72,14 @@ void applyRow(MainWindow *window, int row, const HomeRow &texts)
     window->homeTab->setRow(row, {texts.tx, texts.rx, texts.ranTx, texts.ranRx, texts.label});
 }
 
-QByteArray buildWriteFrame(int commandIndex, const MainWindow *window, qint32 &recordCounter)
+RadioConfig takeConfigFor(const MainWindow *window, int commandIndex)
 {
-    if (commandIndex < Frames::GeneralCount)
-        return Frames::buildGeneralWriteFrame(commandIndex, takeGeneral(window));
-    return Frames::buildHomeWriteFrame(takeRow(window, commandIndex - Frames::GeneralCount),
-                                       recordCounter);
+    RadioConfig config;
+    config.general = takeGeneral(window);
+    const int row = commandIndex - Frames::GeneralCount;
+    if (row >= 0 && row < RadioConfig::HomeRowCount)
+        config.rows[row] = takeRow(window, row);
+    return config;
 }
 
 } // namespace ConfigSnapshot

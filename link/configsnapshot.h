@@ -3,8 +3,6 @@
 
 #include "link/radioconfig.h"
 
-#include <QByteArray>
-
 class MainWindow;
 
 /// The bridge between the editor widgets and plain configuration values.
@@ -24,9 +22,10 @@ void applyConfig(MainWindow *window, const RadioConfig &config);
 /// Sets one table row in the order TX, RX, RAN TX, RAN RX, LABEL.
 void applyRow(MainWindow *window, int row, const HomeRow &texts);
 
-/// The write frame of a command index from the widgets' values right now;
-/// home-channel indexes take row index - 10 and advance recordCounter.
-QByteArray buildWriteFrame(int commandIndex, const MainWindow *window, qint32 &recordCounter);
+/// What the write frame of one command index carries, as the widgets hold it
+/// now: the general parameters and, for a home-channel index, its row. Far
+/// cheaper than takeConfig when a link builds each frame as it sends it.
+RadioConfig takeConfigFor(const MainWindow *window, int commandIndex);
 
 } // namespace ConfigSnapshot
 

@@ -127,16 +127,12 @@ QByteArray buildHomeRecord(quint16 recordNumber, const HomeRow &row)
 
 QByteArray buildWriteFrame(int commandIndex, const RadioConfig &config, qint32 &recordCounter)
 {
+    if (commandIndex < 0 || commandIndex >= CommandCount)
+        return QByteArray();
     if (commandIndex < GeneralCount)
         return buildGeneralWriteFrame(commandIndex, config.general);
-    const int row = commandIndex - GeneralCount;
-    return buildHomeWriteFrame(row < config.rows.size() ? config.rows.at(row) : HomeRow(),
-                               recordCounter);
-}
-
-QByteArray buildHomeWriteFrame(const HomeRow &row, qint32 &recordCounter)
-{
-    return buildHomeRecord(takeRecordNumber(recordCounter), row);
+    return buildHomeRecord(takeRecordNumber(recordCounter),
+                           config.rows.value(commandIndex - GeneralCount));
 }
 
 QByteArray buildFactoryFrame()

@@ -52,11 +52,9 @@ QByteArray buildGeneralWriteFrame(int commandIndex, const GeneralSettings &setti
 /// each pushing what lies behind it back, then cut to 30 bytes.
 QByteArray buildHomeRecord(quint16 recordNumber, const HomeRow &row);
 
-/// The home-channel record numbered by recordCounter, which it advances.
-QByteArray buildHomeWriteFrame(const HomeRow &row, qint32 &recordCounter);
-
-/// Write frame of any command index; home-channel indexes take the row
-/// recordCounter names (record n is row n - 1) and advance the counter.
+/// Write frame of a command index, empty outside 0 to 509; home-channel
+/// indexes send row index - 10 under the number recordCounter holds, and
+/// advance the counter.
 QByteArray buildWriteFrame(int commandIndex, const RadioConfig &config, qint32 &recordCounter);
 
 /// The factory-mode frame 35 01 05.

@@ -8,24 +8,56 @@
 #include "tabs/networktab.h"
 #include "tabs/radiotab.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 
-LinkDialog::LinkDialog(QWidget *parent) : QDialog(parent)
+LinkDialog::LinkDialog(MainWindow *window) : QDialog(window), mainWindow(window)
 {
     trafficLabel = new QLabel(this);
     statusLabel = new QLabel(this);
+    readButton = new QPushButton(tr("Read"), this);
+    writeButton = new QPushButton(tr("Write"), this);
+    factoryButton = new QPushButton(tr("Factory Mode"), this);
     progressBar = new QProgressBar(this);
     homeBypassCheckBox = new QCheckBox(tr("Home Bypass"), this);
 
     trafficLabel->setMaximumWidth(220);
     statusLabel->setMaximumWidth(220);
-    progressBar->setFixedWidth(100);
+    for (QWidget *fixed :
+         std::initializer_list<QWidget *>{readButton, writeButton, factoryButton, progressBar})
+        fixed->setFixedWidth(100);
     progressBar->setTextVisible(false);
     progressBar->setStyleSheet("background-color: white");
+}
+
+void LinkDialog::layOut(QWidget *label, QWidget *field)
+{
+    setFixedSize(300, 200);
+    auto *layout = new QGridLayout;
+    layout->addWidget(label, 0, 0);
+    layout->addWidget(field, 0, 1);
+    layout->addWidget(readButton, 0, 2);
+    layout->addWidget(writeButton, 1, 2);
+    layout->addWidget(homeBypassCheckBox, 2, 0);
+    layout->addWidget(factoryButton, 2, 2);
+    layout->addWidget(trafficLabel, 4, 0, 1, 3);
+    layout->addWidget(statusLabel, 5, 0, 1, 3);
+    layout->addWidget(progressBar, 5, 2);
+    setLayout(layout);
+}
+
+void LinkDialog::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    mainWindow->serialAct->setEnabled(true);
+    mainWindow->networkAct->setEnabled(true);
 }
 
 void LinkDialog::showResponse(QByteArray response)
@@ -46,12 +78,10 @@ void LinkDialog::showResponse(QByteArray response)
         statusLabel->setText(tr(errorText(answer.kind)));
         break;
     default:
-        if (MainWindow *window = linkWindow())
-            applyAnswer(answer, window);
+        applyAnswer(answer, mainWindow);
         break;
     }
 }
-
 void LinkDialog::applyAnswer(const Answer &answer, MainWindow *window)
 {
     RadioTab *radio = window->radioTab;

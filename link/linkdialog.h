@@ -7,22 +7,28 @@
 class QCheckBox;
 class QLabel;
 class QProgressBar;
+class QPushButton;
 class MainWindow;
 struct Answer;
 
-/// What the serial and the network dialog share: the transaction status they
-/// show and the decoding of the unit's answers into the editor tabs.
+/// What the serial and the network dialog share: the buttons, the
+/// transaction status they show, their layout, and the decoding of the
+/// unit's answers into the editor tabs of the main window that opened them.
 class LinkDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit LinkDialog(QWidget *parent);
+    /// window is the dialog's parent and the window whose tabs it reads and sets.
+    explicit LinkDialog(MainWindow *window);
 
     qint32 transactionCount = 0;
     qint32 parameterError = 0;
     QLabel *trafficLabel = nullptr;
     QLabel *statusLabel = nullptr;
+    QPushButton *readButton = nullptr;
+    QPushButton *writeButton = nullptr;
+    QPushButton *factoryButton = nullptr;
     QProgressBar *progressBar = nullptr;
     QCheckBox *homeBypassCheckBox = nullptr;
 
@@ -36,8 +42,13 @@ public slots:
     void showResponse(QByteArray response);
 
 protected:
-    /// The main window this link reaches the tabs through.
-    virtual MainWindow *linkWindow() const = 0;
+    /// Lays the dialog out with label and field (port list or address) in
+    /// the first row, and fixes its size.
+    void layOut(QWidget *label, QWidget *field);
+    /// Enables the main window's Connect actions again; the dialog is only hidden.
+    void closeEvent(QCloseEvent *event) override;
+
+    MainWindow *const mainWindow;
 };
 
 #endif

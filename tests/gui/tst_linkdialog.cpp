@@ -17,16 +17,6 @@
 
 namespace {
 
-class TestDialog : public LinkDialog
-{
-public:
-    explicit TestDialog(MainWindow *window) : LinkDialog(window), window(window) {}
-    MainWindow *window = nullptr;
-
-protected:
-    MainWindow *linkWindow() const override { return window; }
-};
-
 QByteArray hex(const char *text)
 {
     return QByteArray::fromHex(text);
@@ -183,7 +173,7 @@ void LinkDialogTest::writesValue()
     // Something in every row the answers could reach, so that emptying shows.
     for (int row : {0, 1, 2, 499})
         ConfigSnapshot::applyRow(&window, row, HomeRow{"50", "50", "10", "10", "OLD"});
-    TestDialog dialog(&window);
+    LinkDialog dialog(&window);
     dialog.showResponse(answer);
     QCOMPARE(valueOf(window, field), value);
     QCOMPARE(dialog.transactionCount, 1);
@@ -224,7 +214,7 @@ void LinkDialogTest::changesNothing()
     QFETCH(QByteArray, answer);
 
     MainWindow window;
-    TestDialog dialog(&window);
+    LinkDialog dialog(&window);
     const State before = stateOf(window);
     dialog.showResponse(answer);
     QVERIFY(stateOf(window) == before);
@@ -252,7 +242,7 @@ void LinkDialogTest::errors()
     QFETCH(QString, status);
 
     MainWindow window;
-    TestDialog dialog(&window);
+    LinkDialog dialog(&window);
     const State before = stateOf(window);
     dialog.showResponse(answer);
     QCOMPARE(dialog.parameterError, 1);
@@ -264,7 +254,7 @@ void LinkDialogTest::errors()
 void LinkDialogTest::countsAndProgress()
 {
     MainWindow window;
-    TestDialog dialog(&window);
+    LinkDialog dialog(&window);
     QCOMPARE(dialog.homeBypassCheckBox->text(), QString("Home Bypass"));
     QVERIFY(!dialog.homeBypassCheckBox->isChecked());
     QVERIFY(!dialog.progressBar->isTextVisible());
@@ -283,7 +273,7 @@ void LinkDialogTest::countsAndProgress()
 void LinkDialogTest::errorTextStays()
 {
     MainWindow window;
-    TestDialog dialog(&window);
+    LinkDialog dialog(&window);
     dialog.showResponse(hex("4e010201"));
     dialog.showResponse(hex("360100"));
     dialog.showResponse(hex("360207"));
@@ -297,7 +287,7 @@ void LinkDialogTest::errorTextStays()
 void LinkDialogTest::featureWordZeroKeepsChecksNull()
 {
     MainWindow window;
-    TestDialog dialog(&window);
+    LinkDialog dialog(&window);
     dialog.showResponse(hex("50020000"));
     QVERIFY(window.featureTab->checks.isNull());
     dialog.showResponse(hex("50028001"));
@@ -308,7 +298,7 @@ void LinkDialogTest::featureWordZeroKeepsChecksNull()
 void LinkDialogTest::rowOverwritesAutomaticFill()
 {
     MainWindow window;
-    TestDialog dialog(&window);
+    LinkDialog dialog(&window);
     // TX alone fills RX and both RAN cells; the answer's own empties win.
     dialog.showResponse(record(7, QByteArray("901\0\0\0"
                                              "00"
@@ -329,7 +319,7 @@ void LinkDialogTest::rowOverwritesAutomaticFill()
 void LinkDialogTest::malformedAnswers()
 {
     MainWindow window;
-    TestDialog dialog(&window);
+    LinkDialog dialog(&window);
     QRandomGenerator random(5122026);
     int count = 0;
     const char codes[] = {0x33, 0x35, 0x36, 0x37, 0x39, 0x3a, 0x3c, 0x3e, 0x4e, 0x50};

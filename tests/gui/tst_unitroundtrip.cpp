@@ -13,19 +13,6 @@ Q_DECLARE_METATYPE(RadioConfig)
 
 namespace {
 
-// A link dialog that decodes into a window of the test's choosing.
-class TestDialog : public LinkDialog
-{
-public:
-    explicit TestDialog(MainWindow *window) : LinkDialog(nullptr), window(window) {}
-
-protected:
-    MainWindow *linkWindow() const override { return window; }
-
-private:
-    MainWindow *window = nullptr;
-};
-
 // Differs from a fresh window in every widget, and every value fits its frame.
 RadioConfig fittingConfig()
 {
@@ -119,12 +106,12 @@ void TestUnitRoundTrip::throughUnit()
         unit.setErrorForRecord(errorRecord);
     const int requests = bypass ? Frames::LastBypassIndex + 1 : Frames::CommandCount;
 
-    TestDialog writeDialog(&writer);
+    LinkDialog writeDialog(&writer);
     writeDialog.homeBypassCheckBox->setChecked(bypass);
     qint32 recordCounter = 1;
     for (int index = 0; index < requests; ++index) {
-        const QByteArray answer =
-            unit.answer(ConfigSnapshot::buildWriteFrame(index, &writer, recordCounter));
+        const QByteArray answer = unit.answer(Frames::buildWriteFrame(
+            index, ConfigSnapshot::takeConfigFor(&writer, index), recordCounter));
         QVERIFY2(!answer.isEmpty(), qPrintable(QString::number(index)));
         writeDialog.showResponse(answer);
     }
@@ -133,7 +120,7 @@ void TestUnitRoundTrip::throughUnit()
     QCOMPARE(writeDialog.statusLabel->text(),
              errorRecord ? QStringLiteral("Channel parameter error detected") : QString());
 
-    TestDialog readDialog(&reader);
+    LinkDialog readDialog(&reader);
     readDialog.homeBypassCheckBox->setChecked(bypass);
     recordCounter = 1;
     for (int index = 0; index < requests; ++index)
