@@ -81,9 +81,15 @@ void RadioUnit::setStopAfter(int count)
     stopAfter = count;
 }
 
+void RadioUnit::setSilentTo(int request)
+{
+    silentTo = request;
+}
+
 void RadioUnit::clearLog()
 {
     exchanges.clear();
+    logBytes = 0;
     requests = 0;
 }
 
@@ -91,11 +97,14 @@ QByteArray RadioUnit::answer(const QByteArray &request)
 {
     ++requests;
     QByteArray reply;
-    if (stopAfter < 0 || requests <= stopAfter)
+    if ((stopAfter < 0 || requests <= stopAfter) && requests != silentTo)
         reply = respond(request, true);
-    if (exchanges.size() >= logLimit)
-        exchanges.remove(0, logLimit / 4);
     exchanges.append(Exchange{request, reply});
+    logBytes += request.size() + reply.size();
+    while (exchanges.size() > logLimit || (logBytes > logByteLimit && exchanges.size() > 1)) {
+        logBytes -= exchanges.first().request.size() + exchanges.first().answer.size();
+        exchanges.removeFirst();
+    }
     return reply;
 }
 

@@ -4,6 +4,7 @@
 #include "link/radioconfig.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QSet>
 #include <QVector>
 
@@ -72,16 +73,20 @@ public:
     void setErrorForRecord(int record, bool on = true);
     /// Answers the first count requests, then stays silent; -1 never stops.
     void setStopAfter(int count);
+    /// Stays silent to the request with this number (the first is 1).
+    void setSilentTo(int request);
     /// Requests received so far, answered or not.
     int requestCount() const { return requests; }
     /// Factory frames accepted so far.
     int factoryCount() const { return factoryFrames; }
-    /// The most recent exchanges, oldest first, at most logLimit of them.
-    const QVector<Exchange> &log() const { return exchanges; }
+    /// The most recent exchanges, oldest first: at most logLimit of them and
+    /// logByteLimit bytes, so that a flood cannot grow it without end.
+    const QList<Exchange> &log() const { return exchanges; }
     /// Forgets the log and the request counter.
     void clearLog();
 
     static const int logLimit = 4096;
+    static const int logByteLimit = 1 << 20;
 
 private:
     QByteArray respond(const QByteArray &request, bool applyKnobs);
@@ -101,9 +106,11 @@ private:
     QSet<char> errorCodes;
     QSet<int> errorRecords;
     int stopAfter = -1;
+    int silentTo = 0;
     int requests = 0;
     int factoryFrames = 0;
-    QVector<Exchange> exchanges;
+    QList<Exchange> exchanges;
+    qint64 logBytes = 0;
 };
 
 #endif

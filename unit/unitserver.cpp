@@ -41,6 +41,11 @@ void UnitServer::setPieces(int size, int gapMs)
     pieceGap = qMax(0, gapMs);
 }
 
+void UnitServer::setTrailingBytes(int count)
+{
+    trailingBytes = qMax(0, count);
+}
+
 bool UnitServer::answerPending() const
 {
     return !queue.isEmpty();
@@ -49,10 +54,11 @@ bool UnitServer::answerPending() const
 void UnitServer::serveRequest(const QByteArray &request, const QHostAddress &peer,
                               const QString &label)
 {
-    const QByteArray answer = unit->answer(request);
+    QByteArray answer = unit->answer(request);
     emit exchanged(label, request, answer);
     if (answer.isEmpty())
         return;
+    answer.append(trailingBytes, '\x55');
     const int size = pieceSize > 0 ? pieceSize : answer.size();
     for (int at = 0; at < answer.size(); at += size)
         queue.enqueue(Chunk{answer.mid(at, size), peer, at == 0 ? answerDelay : pieceGap});

@@ -30,6 +30,9 @@ public:
     /// Sends answers in pieces of pieceSize bytes with gapMs between them
     /// (0 sends each answer whole). Over UDP each piece is a datagram.
     void setPieces(int pieceSize, int gapMs);
+    /// Follows every answer with count filler bytes, sent like the answer;
+    /// a large count plays a line that never falls silent.
+    void setTrailingBytes(int count);
 
     /// Sends bytes no request asked for, at once, to the last peer; false
     /// when there is nobody to send them to or the transport refused them.
@@ -70,6 +73,7 @@ private:
     int answerDelay = 0;
     int pieceSize = 0;
     int pieceGap = 0;
+    int trailingBytes = 0;
 };
 
 /// The unit's network side: one answer datagram per request datagram, sent
