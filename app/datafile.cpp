@@ -1,75 +1,13 @@
 #include "app/datafile.h"
 
 #include <QBuffer>
+#include <QDataStream>
 #include <QFile>
 #include <QSaveFile>
-#include <QtEndian>
-
-#include <limits>
 
 namespace DataFile {
 
 namespace {
-
-const quint32 nullLength = 0xFFFFFFFFu;
-// Text is read in slices so that a forged byte count cannot make us reserve
-// more than the file really holds.
-const qint64 sliceUnits = 64 * 1024;
-// About as much as a QString can hold; a longer field counts as cut short
-// instead of ending in a failed allocation once 2 GiB were read.
-const qint64 maxUnits = (qint64(std::numeric_limits<int>::max()) - 64) / 2;
-
-bool readExactly(QIODevice *device, char *data, qint64 size)
-{
-    qint64 done = 0;
-    while (done < size) {
-        const qint64 got = device->read(data + done, size - done);
-        if (got <= 0)
-            return false;
-        done += got;
-    }
-    return true;
-}
-
-// One field; false when the device ran out of bytes. The results are those
-// of QDataStream's own reader, so that files it wrote read back the same.
-bool readField(QIODevice *device, QString *field)
-{
-    uchar lengthBytes[4];
-    if (!readExactly(device, reinterpret_cast<char *>(lengthBytes), 4)) {
-        *field = QString::fromLatin1("");
-        return false;
-    }
-    const quint32 length = qFromBigEndian<quint32>(lengthBytes);
-    if (length == 0) {
-        *field = QString::fromLatin1("");
-        return true;
-    }
-    if (length == nullLength || (length & 1u)) {
-        // An odd count is no text at all; its bytes are left for the next field.
-        *field = QString();
-        return true;
-    }
-    const qint64 units = length / 2;
-    if (units > maxUnits) {
-        *field = QString();
-        return false;
-    }
-    QString text;
-    qint64 done = 0;
-    while (done < units) {
-        const qint64 want = qMin(units - done, sliceUnits);
-        text.resize(int(done + want));
-        if (!readExactly(device, reinterpret_cast<char *>(text.data() + done), want * 2)) {
-            *field = QString();
-            return false;
-        }
-        done += want;
-    }
-    qFromBigEndian<quint16>(text.constData(), units, text.data());
-    *field = text;
-    return true;
-}
 
 QString field(const QStringList &fields, int index)
 {
@@ -80,13 +18,15 @@ QString field(const QStringList &fields, int index)
 
 QStringList readFields(QIODevice *device, int count)
 {
+    // Qt reads a claimed length in 1 MiB steps, so a forged one cannot make
+    // it allocate much beyond the bytes that are there.
+    QDataStream in(device);
+    in.setVersion(StreamVersion);
     QStringList fields;
     fields.reserve(count);
-    bool more = device != nullptr;
     for (int i = 0; i < count; ++i) {
-        QString text = QString::fromLatin1("");
-        if (more)
-            more = readField(device, &text);
+        QString text;
+        in >> text;
         fields.append(text);
     }
     return fields;
@@ -94,24 +34,11 @@ QStringList readFields(QIODevice *device, int count)
 
 bool writeFields(QIODevice *device, const QStringList &fields)
 {
-    QByteArray bytes;
-    for (const QString &text : fields) {
-        bytes.resize(4);
-        if (text.isNull()) {
-            qToBigEndian<quint32>(nullLength, bytes.data());
-        } else {
-            qToBigEndian<quint32>(quint32(text.size()) * 2, bytes.data());
-            bytes.reserve(4 + text.size() * 2);
-            for (const QChar c : text) {
-                const quint16 unit = c.unicode();
-                bytes.append(char(unit >> 8));
-                bytes.append(char(unit & 0xFF));
-            }
-        }
-        if (device->write(bytes) != bytes.size())
-            return false;
-    }
-    return true;
+    QDataStream out(device);
+    out.setVersion(StreamVersion);
+    for (const QString &text : fields)
+        out << text;
+    return out.status() == QDataStream::Ok;
 }
 
 Verdict checkHeader(const QString &identifierField, const QString &formatField)
@@ -193,8 +120,9 @@ bool saveFields(const QString &fileName, const QStringList &fields, QString *err
     writeFields(&buffer, fields);
 
     QSaveFile file(fileName);
-    // Never fall back to writing in place: a failed save must leave the old file.
-    file.setDirectWriteFallback(false);
+    // In a folder we may not add to, a file we may write is written in place,
+    // as a plain open would; everywhere else the old file stays until commit.
+    file.setDirectWriteFallback(true);
     // Unbuffered, because QSaveFile::commit() ignores a failed final flush and
     // would put a cut-off file in place.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {

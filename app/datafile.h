@@ -7,8 +7,9 @@
 
 class QIODevice;
 
-/// The configuration data file: 2522 strings, each a big-endian 32-bit byte
-/// count (0xFFFFFFFF for a null string) followed by UTF-16BE text.
+/// The configuration data file: 2522 strings in QDataStream's encoding
+/// (version 16), each a big-endian 32-bit byte count (0xFFFFFFFF for a null
+/// string) followed by UTF-16BE text.
 namespace DataFile {
 
 enum : int
@@ -21,15 +22,11 @@ enum : int
     ReservedCount = 10,
 };
 
-/// Reads `count` strings as QDataStream (version 16) would: a field the
-/// device no longer holds reads as empty text, one cut short as a null
-/// string; a byte count that is odd reads as a null string and the next field
-/// starts right behind that count. Nothing read from the device sizes an
-/// allocation beyond the bytes actually there; a count of more text than a
-/// QString can hold counts as cut short.
+/// Reads count strings without testing the stream: a field the device no
+/// longer holds reads as empty text, one cut short as a null string.
 QStringList readFields(QIODevice *device, int count = FieldCount);
 
-/// Writes the strings; false as soon as the device takes less than asked.
+/// Writes the strings; false when the device took less than asked.
 bool writeFields(QIODevice *device, const QStringList &fields);
 
 enum class Verdict
@@ -56,7 +53,9 @@ QStringList fieldsFromConfig(const RadioConfig &config, const QString &checks);
 RadioConfig configFromFields(const QStringList &fields);
 
 /// Writes the fields to a temporary file beside fileName and puts it in
-/// place only when every byte was written; the old file survives any failure.
+/// place only when every byte was written, so that the old file survives any
+/// failure. Where the folder takes no new file but fileName may be written,
+/// the file is written in place. False with the system's reason on failure.
 bool saveFields(const QString &fileName, const QStringList &fields, QString *errorString);
 
 /// Opens fileName and reads its fields: all of them when the first two pass

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -204,14 +205,15 @@ int main(int argc, char *argv[])
         return ok && *value >= low && *value <= high;
     };
 
+    // Every option is checked before anything is bound, opened or linked, so
+    // that a refused run leaves nothing behind.
     RadioUnit unit;
     if (parser.isSet(load)) {
         QStringList fields;
         QString error;
         if (!DataFile::loadFields(parser.value(load), &fields, &error))
             return fail(QStringLiteral("cannot load %1: %2").arg(parser.value(load), error));
-        if (fields.size() < 2 ||
-            DataFile::checkHeader(fields.at(0), fields.at(1)) != DataFile::Verdict::Accepted)
+        if (DataFile::checkHeader(fields.at(0), fields.at(1)) != DataFile::Verdict::Accepted)
             return fail(
                 QStringLiteral("%1 is not a data file of the tool").arg(parser.value(load)));
         unit.loadConfig(DataFile::configFromFields(fields));
@@ -242,11 +244,18 @@ int main(int argc, char *argv[])
         return fail(QStringLiteral("--piece-size wants a byte count"));
     if (!number(pieceGap, 0, 60000, &gap))
         return fail(QStringLiteral("--piece-gap wants milliseconds"));
-
-    Simulator sim;
+    QByteArray unaskedBytes;
+    int interval = 0;
+    if (parser.isSet(unasked) && !parseHex(parser.value(unasked), &unaskedBytes))
+        return fail(QStringLiteral("--unasked wants hex bytes"));
+    if (!number(unaskedInterval, 1, 3600000, &interval))
+        return fail(QStringLiteral("--unasked-interval wants milliseconds"));
+    int seconds = 0;
+    if (parser.isSet(maxSeconds) && !number(maxSeconds, 1, 86400 * 7, &seconds))
+        return fail(QStringLiteral("--max-seconds wants a count"));
+    const QHostAddress address(parser.value(udpAddress));
+    int port = 0, reply = 0;
     if (!parser.isSet(noUdp)) {
-        const QHostAddress address(parser.value(udpAddress));
-        int port = 0, reply = 0;
         if (address.isNull())
             return fail(QStringLiteral("bad --udp-address %1").arg(parser.value(udpAddress)));
         if (!address.isLoopback() && !parser.isSet(allowNonLoopback))
@@ -255,6 +264,19 @@ int main(int argc, char *argv[])
                             .arg(address.toString()));
         if (!number(udpPort, 0, 65535, &port) || !number(replyPort, 1, 65535, &reply))
             return fail(QStringLiteral("ports are 1 to 65535 (0 listens on a free port)"));
+    }
+    const bool pty = !parser.isSet(noSerial) && !parser.isSet(serial);
+    const QString linkName = pty ? parser.value(ptyLink) : QString();
+    // Only a link of ours from an earlier run is replaced, never a user's file.
+    if (!linkName.isEmpty() && QFileInfo(linkName).exists() && !QFileInfo(linkName).isSymLink())
+        return fail(
+            QStringLiteral("%1 exists and is not a symbolic link; not replacing it").arg(linkName));
+    if (parser.isSet(noUdp) && parser.isSet(noSerial))
+        return fail(QStringLiteral("nothing to serve (--no-udp and --no-serial)"));
+
+    Simulator sim;
+    sim.unasked = unaskedBytes;
+    if (!parser.isSet(noUdp)) {
         auto *udp = new UdpUnitServer(&unit, &sim);
         udp->setReplyPort(quint16(reply));
         if (!udp->bind(address, quint16(port)))
@@ -268,10 +290,9 @@ int main(int argc, char *argv[])
                     .arg(reply));
         sim.servers.append(udp);
     }
-    QString linkName;
     if (!parser.isSet(noSerial)) {
         auto *line = new SerialUnitServer(&unit, &sim);
-        if (parser.isSet(serial)) {
+        if (!pty) {
             if (!line->openDevice(parser.value(serial)))
                 return fail(QStringLiteral("cannot open %1: %2")
                                 .arg(parser.value(serial), line->errorString()));
@@ -280,9 +301,9 @@ int main(int argc, char *argv[])
             if (!line->openPseudoTerminal())
                 return fail(QStringLiteral("no pseudo-terminal: %1").arg(line->errorString()));
             logLine(QStringLiteral("pty: %1").arg(line->slavePath()));
-            if (parser.isSet(ptyLink)) {
-                linkName = parser.value(ptyLink);
-                QFile::remove(linkName);
+            if (!linkName.isEmpty()) {
+                if (QFileInfo(linkName).isSymLink())
+                    QFile::remove(linkName);
                 if (!QFile::link(line->slavePath(), linkName))
                     return fail(QStringLiteral("cannot create link %1").arg(linkName));
                 logLine(QStringLiteral("pty link: %1").arg(linkName));
@@ -290,8 +311,6 @@ int main(int argc, char *argv[])
         }
         sim.servers.append(line);
     }
-    if (sim.servers.isEmpty())
-        return fail(QStringLiteral("nothing to serve (--no-udp and --no-serial)"));
 
     for (UnitServer *server : sim.servers) {
         server->setAnswerDelay(answerDelay);
@@ -302,21 +321,12 @@ int main(int argc, char *argv[])
                          SLOT(logUnasked(QString, QByteArray)));
     }
     if (parser.isSet(unasked)) {
-        int interval = 0;
-        if (!parseHex(parser.value(unasked), &sim.unasked))
-            return fail(QStringLiteral("--unasked wants hex bytes"));
-        if (!number(unaskedInterval, 1, 3600000, &interval))
-            return fail(QStringLiteral("--unasked-interval wants milliseconds"));
         auto *timer = new QTimer(&sim);
         QObject::connect(timer, SIGNAL(timeout()), &sim, SLOT(sendUnasked()));
         timer->start(interval);
     }
-    if (parser.isSet(maxSeconds)) {
-        int seconds = 0;
-        if (!number(maxSeconds, 1, 86400 * 7, &seconds))
-            return fail(QStringLiteral("--max-seconds wants a count"));
+    if (parser.isSet(maxSeconds))
         QTimer::singleShot(seconds * 1000, &app, SLOT(quit()));
-    }
 
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return fail(QStringLiteral("no signal pipe"));
@@ -331,7 +341,7 @@ int main(int argc, char *argv[])
 
     const int status = app.exec();
 
-    if (!linkName.isEmpty())
+    if (!linkName.isEmpty() && QFileInfo(linkName).isSymLink())
         QFile::remove(linkName);
     logLine(QStringLiteral("%1 requests served").arg(unit.requestCount()));
     if (parser.isSet(save)) {
