@@ -4,6 +4,7 @@
 #include <QDataStream>
 #include <QFile>
 #include <QSaveFile>
+#include <QtEndian>
 
 namespace DataFile {
 
@@ -14,19 +15,35 @@ QString field(const QStringList &fields, int index)
     return index < fields.size() ? fields.at(index) : QString::fromLatin1("");
 }
 
+// True when the next field's byte count is even and more than the device
+// still holds (an odd count reads as a null string and takes nothing).
+bool claimsMoreThanThere(QIODevice *device)
+{
+    uchar length[4];
+    if (device->isSequential() || device->peek(reinterpret_cast<char *>(length), 4) != 4)
+        return false;
+    const quint32 bytes = qFromBigEndian<quint32>(length);
+    return bytes != 0xFFFFFFFFu && !(bytes & 1u) && bytes > device->bytesAvailable() - 4;
+}
+
 } // namespace
 
 QStringList readFields(QIODevice *device, int count)
 {
-    // Qt reads a claimed length in 1 MiB steps, so a forged one cannot make
-    // it allocate much beyond the bytes that are there.
     QDataStream in(device);
     in.setVersion(StreamVersion);
     QStringList fields;
     fields.reserve(count);
     for (int i = 0; i < count; ++i) {
-        QString text;
-        in >> text;
+        // A field the file no longer holds reads as empty text.
+        QString text = QString::fromLatin1("");
+        if (claimsMoreThanThere(device)) {
+            // Cut short, as Qt would find out only after taking a 2 MiB step.
+            text = QString();
+            device->seek(device->size());
+        } else if (!device->atEnd()) {
+            in >> text;
+        }
         fields.append(text);
     }
     return fields;

@@ -1,66 +1,39 @@
-// Feeds arbitrary bytes to the data file reader on a QBuffer. Aborts when it
-// disagrees with QDataStream's own reader or when what it read does not
-// survive being written and read again.
+// Feeds arbitrary bytes to the data file reader as a load does: the two
+// header fields first, the rest only for a file that passes them. The fields
+// that an accepted file holds must come back unchanged, null or empty alike,
+// when written and read again. Fields past the end of the input are left
+// out: they all read as empty text, and filling and converting 2,500 of them
+// for every input slowed this target down many times over.
 #include "app/datafile.h"
 
 #include <QBuffer>
-#include <QDataStream>
 
 #include <cstdlib>
 
-namespace {
-
-bool sameFields(const QStringList &a, const QStringList &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (int i = 0; i < a.size(); ++i) {
-        if (a.at(i) != b.at(i) || a.at(i).isNull() != b.at(i).isNull())
-            return false;
-    }
-    return true;
-}
-
-QStringList readWithCodec(const QByteArray &bytes, int count)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return DataFile::readFields(&buffer, count);
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data),
-                                                     int(qMin<size_t>(size, 1 << 20)));
-    // Few fields keep QDataStream's 2 MiB steps on forged lengths cheap.
-    const int count = 8;
-    const QStringList ours = readWithCodec(bytes, count);
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data),
+                                               int(qMin<size_t>(size, 1 << 20)));
+    QBuffer in(&bytes);
+    in.open(QIODevice::ReadOnly);
+    QStringList fields = DataFile::readFields(&in, 2);
+    if (DataFile::checkHeader(fields.at(0), fields.at(1)) != DataFile::Verdict::Accepted)
+        return 0;
+    while (!in.atEnd() && fields.size() < DataFile::FieldCount)
+        fields += DataFile::readFields(&in, 1);
+    DataFile::featureWordFromChecks(fields.value(11));
 
-    QDataStream in(bytes);
-    in.setVersion(DataFile::StreamVersion);
-    QStringList theirs;
-    for (int i = 0; i < count; ++i) {
-        QString text;
-        in >> text;
-        theirs.append(text);
-    }
-    if (!sameFields(ours, theirs))
-        std::abort();
-
-    QBuffer out;
+    QByteArray saved;
+    QBuffer out(&saved);
     out.open(QIODevice::WriteOnly);
-    if (!DataFile::writeFields(&out, ours) || !sameFields(readWithCodec(out.data(), count), ours))
+    if (!DataFile::writeFields(&out, fields))
         std::abort();
-
-    // The whole file path: header verdict, fields to values and back.
-    const QStringList all = readWithCodec(bytes, DataFile::FieldCount);
-    DataFile::checkHeader(all.at(0), all.at(1));
-    const RadioConfig config = DataFile::configFromFields(all);
-    const QStringList again = DataFile::fieldsFromConfig(config, all.at(11));
-    if (again.size() != DataFile::FieldCount)
-        std::abort();
+    QBuffer back(&saved);
+    back.open(QIODevice::ReadOnly);
+    const QStringList again = DataFile::readFields(&back, fields.size());
+    for (int i = 0; i < fields.size(); ++i) {
+        if (again.at(i) != fields.at(i) || again.at(i).isNull() != fields.at(i).isNull())
+            std::abort();
+    }
     return 0;
 }
