@@ -1,246 +1,196 @@
+#include "app/datafile.h"
 #include "app/mainwindow.h"
+#include "app/messages.h"
+#include "link/configsnapshot.h"
 #include "tabs/featuretab.h"
-#include "tabs/hometab.h"
-#include "tabs/networktab.h"
-#include "tabs/radiotab.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QImage>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QSignalSpy>
+#include <QBuffer>
 #include <QStatusBar>
-#include <QTabWidget>
-#include <QTest>
-#include <QToolBar>
+#include <QTemporaryDir>
+#include <QtTest>
 
-class MainWindowTest : public QObject
+namespace {
+
+QStringList warnings;
+
+// A file in which every applied field differs from a fresh window; the
+// reserved fields hold what a newer tool might put there.
+QStringList everyField()
+{
+    QStringList fields{"Version",        "100", "192.168.7.7", "255.255.252.0",
+                       "192.168.4.1",    "15",  "3",           "SN-000451",
+                       "Yard \u00e9ast", "2",   "7",           "1000001000010001"};
+    for (int i = 0; i < DataFile::ReservedCount; ++i)
+        fields << QStringLiteral("reserved %1").arg(i);
+    for (int row = 0; row < RadioConfig::HomeRowCount; ++row)
+        fields << QString::number(300 + row % 189) << QString::number(300 + (row + 1) % 189)
+               << QStringLiteral("%1").arg(row % 64, 2, 10, QLatin1Char('0'))
+               << QStringLiteral("%1").arg((row + 3) % 64, 2, 10, QLatin1Char('0'))
+               << QStringLiteral("Home %1").arg(row);
+    return fields;
+}
+
+// Field n (counting from 1, as a maintainer reads the format) set to value;
+// "~" is a null string.
+QStringList with(QStringList fields, int n, const QString &value)
+{
+    while (fields.size() < n)
+        fields << QString::fromLatin1("");
+    fields[n - 1] = value == QLatin1String("~") ? QString() : value;
+    return fields;
+}
+
+// The reserved fields as the tool writes them.
+QStringList blanked(QStringList fields)
+{
+    for (int i = 0; i < DataFile::ReservedCount; ++i)
+        fields[DataFile::ReservedFirst + i] = QStringLiteral("Blank");
+    return fields;
+}
+
+QByteArray bytesOf(const QStringList &fields)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    DataFile::writeFields(&buffer, fields);
+    return buffer.data();
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// What the tabs hold, the bit string's nullness included.
+QByteArray stateOf(const MainWindow &window)
+{
+    const RadioConfig config = ConfigSnapshot::takeConfig(&window);
+    return bytesOf(DataFile::fieldsFromConfig(config, window.featureTab->checks));
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
 {
     Q_OBJECT
 
 private slots:
     void initTestCase();
-    void images_data();
-    void images();
-    void windowShell();
-    void tabs();
-    void menus_data();
-    void menus();
-    void actions_data();
-    void actions();
-    void toolBars();
-    void saveWithoutFileAsksForName();
-    void cancelledDialogsChangeNothing();
-    void closesWithoutPrompt();
+    void openThenSave_data();
+    void openThenSave();
+    void saveAs();
+
+private:
+    QTemporaryDir dir;
 };
 
-void MainWindowTest::initTestCase()
+void TestMainWindow::initTestCase()
 {
-    Q_INIT_RESOURCE(images);
+    QVERIFY(dir.isValid());
+    setWarningHandler([](QWidget *, const QString &title, const QString &text) {
+        warnings << title + QLatin1Char('/') + text;
+    });
 }
 
-void MainWindowTest::images_data()
+void TestMainWindow::openThenSave_data()
 {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("warning");
+    QTest::addColumn<QStringList>("saved");
 
-    QTest::newRow("blue") << ":/images/blue.png" << QSize(32, 32);
-    QTest::newRow("open") << ":/images/open.png" << QSize(32, 32);
-    QTest::newRow("save") << ":/images/save.png" << QSize(32, 32);
-    QTest::newRow("Rs232") << ":/images/Rs232.png" << QSize(50, 50);
-    QTest::newRow("network") << ":/images/network.png" << QSize(128, 128);
-    for (const char *name : {"new", "copy", "cut", "paste", "radio"})
-        QTest::newRow(name) << QString(":/images/%1.png").arg(name) << QSize(32, 32);
+    const QStringList all = everyField();
+    const QStringList saved = blanked(all);
+    const QStringList cut = {"Version", "100", "1.2.3.4", "255.0.0.0"};
+    // The rest of a file cut short reads as empty: lists at 0, no box changed.
+    const QStringList cutSaved =
+        blanked(with(with(with(with(cut, 2522, ""), 10, "0"), 11, "0"), 12, "~"));
+    const QString unknown =
+        QStringLiteral("Incorrect file type/This is not a recognized data file!");
+    const QString newer = QStringLiteral(
+        "Outdated Program/A newer version of program is required to load this data file!");
+    // clang-format off
+    QTest::newRow("every field set") << bytesOf(all) << "" << saved;
+    QTest::newRow("red values kept") << bytesOf(with(with(all, 6, "0"), 27, "10.10.9.256")) << "" << with(with(saved, 6, "0"), 27, "10.10.9.256");
+    QTest::newRow("identifier inside other text") << bytesOf(with(all, 1, "my Version 2")) << "" << saved;
+    QTest::newRow("format not a number") << bytesOf(with(all, 2, "new")) << "" << saved;
+    QTest::newRow("list index beyond the list") << bytesOf(with(with(all, 10, "5"), 11, "x")) << "" << with(with(saved, 10, "-1"), 11, "0");
+    QTest::newRow("bit string 101") << bytesOf(with(all, 12, "101")) << "" << with(saved, 12, "1111111111111101");
+    QTest::newRow("bit string of 20") << bytesOf(with(all, 12, "10000000000000000001")) << "" << with(saved, 12, "1000000000000001");
+    QTest::newRow("bit string null") << bytesOf(with(all, 12, "~")) << "" << with(saved, 12, "~");
+    QTest::newRow("file ends early") << bytesOf(cut) << "" << cutSaved;
+    QTest::newRow("no such file") << QByteArray("<none>") << "Application/Cannot read file %1:\nNo such file or directory." << QStringList();
+    QTest::newRow("empty file") << QByteArray() << unknown << QStringList();
+    QTest::newRow("identifier in lower case") << bytesOf(with(all, 1, "version")) << unknown << QStringList();
+    QTest::newRow("format 101") << bytesOf(with(all, 2, "101")) << newer << QStringList();
+    QTest::newRow("identifier tested first") << bytesOf(with(with(all, 1, "Other"), 2, "101")) << unknown << QStringList();
+    // clang-format on
 }
 
-void MainWindowTest::images()
+// Open through the File menu; a file that loads is then saved with Save,
+// which writes back to the same file without asking.
+void TestMainWindow::openThenSave()
 {
-    QFETCH(QString, path);
-    QFETCH(QSize, size);
-    const QImage image(path);
-    QVERIFY2(!image.isNull(), qPrintable(path));
-    QCOMPARE(image.size(), size);
-}
+    QFETCH(QByteArray, file);
+    QFETCH(QString, warning);
+    QFETCH(QStringList, saved);
 
-void MainWindowTest::windowShell()
-{
+    const QString path = dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
+    QVERIFY(file == "<none>" || writeFile(path, file));
     MainWindow window;
-    QCOMPARE(window.windowTitle(), QString("Tarvo Radio II Configuration Tool"));
-    QCOMPARE(window.fileIdentifier, QString("Version"));
-    QCOMPARE(window.minimumSize(), QSize(650, 400));
-    QCOMPARE(window.maximumSize(), QSize(650, 400));
-    QCOMPARE(window.statusBar()->currentMessage(), QString("Ready"));
-    QVERIFY(window.curFile.isEmpty());
-    QCOMPARE(window.windowFilePath(), QString("untitled.txt"));
-    QCOMPARE(window.windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
-    QVERIFY(!window.serialDialog);
-    QVERIFY(!window.udpDialog);
-    QCOMPARE(window.centralWidget(), window.tabWidget);
-    QVERIFY(window.tabWidget->autoFillBackground());
-    QCOMPARE(window.tabWidget->styleSheet(), QString("background-color: #E6E6E3;"));
-}
-
-void MainWindowTest::tabs()
-{
-    MainWindow window;
-    QCOMPARE(window.tabWidget->count(), 4);
-    const QStringList labels = {"General", "Network Info", "Home Channels", "Optional Features"};
-    const QList<QWidget *> pages = {window.radioTab, window.networkTab, window.homeTab,
-                                    window.featureTab};
-    for (int i = 0; i < 4; ++i) {
-        QCOMPARE(window.tabWidget->tabText(i), labels.at(i));
-        QCOMPARE(window.tabWidget->widget(i), pages.at(i));
-    }
-}
-
-void MainWindowTest::menus_data()
-{
-    QTest::addColumn<int>("menu");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QStringList>("entries");
-
-    QTest::newRow("file") << 0 << "&File"
-                          << QStringList{"&Open...", "&Save", "Save &As...", "", "E&xit"};
-    QTest::newRow("connect") << 1 << "&Connect" << QStringList{"Serial", "Network"};
-    QTest::newRow("help") << 2 << "&Help" << QStringList{"&About"};
-}
-
-void MainWindowTest::menus()
-{
-    QFETCH(int, menu);
-    QFETCH(QString, title);
-    QFETCH(QStringList, entries);
-
-    MainWindow window;
-    const QList<QAction *> bar = window.menuBar()->actions();
-    QCOMPARE(bar.size(), 3);
-    QMenu *shown = bar.at(menu)->menu();
-    QVERIFY(shown);
-    QCOMPARE(shown->title(), title);
-    const QList<QMenu *> members = {window.fileMenu, window.connectMenu, window.helpMenu};
-    QCOMPARE(shown, members.at(menu));
-    QStringList texts;
-    for (QAction *action : shown->actions())
-        texts << (action->isSeparator() ? QString() : action->text());
-    QCOMPARE(texts, entries);
-}
-
-void MainWindowTest::actions_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QKeySequence>("shortcut");
-    QTest::addColumn<QString>("tip");
-    QTest::addColumn<bool>("icon");
-
-    QTest::newRow("open") << "openAct"
-                          << "&Open..." << QKeySequence(QKeySequence::Open)
-                          << "Open an existing file" << true;
-    QTest::newRow("save") << "saveAct"
-                          << "&Save" << QKeySequence(QKeySequence::Save)
-                          << "Save the document to disk" << true;
-    QTest::newRow("save as") << "saveAsAct"
-                             << "Save &As..." << QKeySequence(QKeySequence::SaveAs)
-                             << "Save the document under a new name" << false;
-    QTest::newRow("exit") << "exitAct"
-                          << "E&xit" << QKeySequence(QKeySequence::Quit) << "Exit the application"
-                          << false;
-    QTest::newRow("serial") << "serialAct"
-                            << "Serial" << QKeySequence() << "Make a serial connection to the radio"
-                            << true;
-    QTest::newRow("network") << "networkAct"
-                             << "Network" << QKeySequence() << "Make a UDP connection to the radio"
-                             << true;
-    QTest::newRow("about") << "aboutAct"
-                           << "&About" << QKeySequence() << "Show the application's About box"
-                           << false;
-}
-
-void MainWindowTest::actions()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QKeySequence, shortcut);
-    QFETCH(QString, tip);
-    QFETCH(bool, icon);
-
-    MainWindow window;
-    const QHash<QString, QAction *> byName = {
-        {"openAct", window.openAct},     {"saveAct", window.saveAct},
-        {"saveAsAct", window.saveAsAct}, {"exitAct", window.exitAct},
-        {"serialAct", window.serialAct}, {"networkAct", window.networkAct},
-        {"aboutAct", window.aboutAct}};
-    QAction *action = byName.value(name);
-    QVERIFY(action);
-    QCOMPARE(action->parent(), &window);
-    QCOMPARE(action->text(), text);
-    QCOMPARE(action->shortcut(), shortcut);
-    QCOMPARE(action->statusTip(), tip);
-    QCOMPARE(!action->icon().isNull(), icon);
-    QVERIFY(action->isEnabled());
-}
-
-void MainWindowTest::toolBars()
-{
-    MainWindow window;
-    const QList<QToolBar *> bars = window.findChildren<QToolBar *>();
-    QCOMPARE(bars.size(), 2);
-    QCOMPARE(window.fileToolBar->windowTitle(), QString("File"));
-    QCOMPARE(window.fileToolBar->actions(), (QList<QAction *>{window.openAct, window.saveAct}));
-    QCOMPARE(window.connectToolBar->windowTitle(), QString("Network"));
-    QCOMPARE(window.connectToolBar->actions(),
-             (QList<QAction *>{window.serialAct, window.networkAct}));
-    QCOMPARE(window.toolBarArea(window.fileToolBar), Qt::TopToolBarArea);
-}
-
-void MainWindowTest::saveWithoutFileAsksForName()
-{
-    MainWindow window;
+    ConfigSnapshot::applyRow(&window, 499, HomeRow{"5", "5", "", "", "before"});
+    const QByteArray before = stateOf(window);
     int asked = 0;
-    window.askSaveFileName = [&asked](QWidget *) {
-        ++asked;
-        return QString();
-    };
+    window.askOpenFileName = [&](QWidget *) { return path; };
+    window.askSaveFileName = [&](QWidget *) { return ++asked, QString(); };
+    warnings.clear();
+    window.openAct->trigger();
+    if (!warning.isEmpty()) {
+        QCOMPARE(warnings, QStringList{warning.replace(QLatin1String("%1"), path)});
+        QCOMPARE(stateOf(window), before);
+        QCOMPARE(window.curFile, QString());
+        return;
+    }
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("File loaded"));
+    QCOMPARE(window.curFile, path);
+    window.saveAct->trigger();
+    QCOMPARE(asked, 0);
+    QCOMPARE(contents(path).toHex(), bytesOf(saved).toHex());
+    QCOMPARE(warnings, QStringList());
+}
+
+// Save without a current file asks for a name; a cancelled or failed save
+// leaves the current file; a good one makes it current.
+void TestMainWindow::saveAs()
+{
+    MainWindow window;
+    QString answer;
+    int asked = 0;
+    window.askSaveFileName = [&](QWidget *) { return ++asked, answer; };
     window.saveAct->trigger();
     QCOMPARE(asked, 1);
-    bool result = true;
-    QVERIFY(QMetaObject::invokeMethod(&window, "save", Qt::DirectConnection,
-                                      Q_RETURN_ARG(bool, result)));
-    QCOMPARE(asked, 2);
-    QCOMPARE(result, false);
+    answer = dir.filePath(QStringLiteral("missing/unit.cfg"));
+    warnings.clear();
     window.saveAsAct->trigger();
+    const QString reason = QStringLiteral("No such file or directory");
+    QCOMPARE(warnings,
+             QStringList{"Application/Cannot write file " + answer + ":\n" + reason + "."});
+    QCOMPARE(window.curFile, QString());
+
+    answer = dir.filePath(QStringLiteral("saved.cfg"));
+    window.saveAct->trigger();
     QCOMPARE(asked, 3);
+    QCOMPARE(window.curFile, answer);
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("File saved"));
+    QCOMPARE(contents(answer).size(), 10340);
 }
 
-void MainWindowTest::cancelledDialogsChangeNothing()
-{
-    MainWindow window;
-    int asked = 0;
-    window.askOpenFileName = [&asked](QWidget *) {
-        ++asked;
-        return QString();
-    };
-    window.askSaveFileName = window.askOpenFileName;
-    window.radioTab->userDescriptionEdit->setText("Edited");
-    window.openAct->trigger();
-    window.saveAsAct->trigger();
-    QCOMPARE(asked, 2);
-    QVERIFY(window.curFile.isEmpty());
-    QCOMPARE(window.radioTab->userDescriptionEdit->text(), QString("Edited"));
-    QCOMPARE(window.statusBar()->currentMessage(), QString("Ready"));
-}
-
-void MainWindowTest::closesWithoutPrompt()
-{
-    MainWindow window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.radioTab->dtmfDelayEdit->setText("12");
-    window.exitAct->trigger();
-    QVERIFY(!window.isVisible());
-}
-
-QTEST_MAIN(MainWindowTest)
+QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"
