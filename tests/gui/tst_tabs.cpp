@@ -110,6 +110,7 @@ void TestTabs::homeRows_data()
     QTest::newRow("50 fills RX only") << "0=50" << "50|50|||" << "BBRRB";
     QTest::newRow("no fill once RX holds text") << "1=50;0=350" << "350|50|||" << "RRRRB";
     QTest::newRow("no fill from another column") << "1=901" << "|901|||" << "RRRRB";
+    QTest::newRow("no fill when emptying RX recolours TX") << "0=50;1=350;1=" << "50||||" << "BRRRB";
     QTest::newRow("301 is no channel") << "0=301" << "301|301|01|01|" << "RRBBB";
     QTest::newRow("302 with 302") << "0=302" << "302|302|01|01|" << "BBBBB";
     QTest::newRow("RAN 39 in the low band") << "0=820;2=39;3=40" << "820|820|39|40|" << "BBBRB";
