@@ -6,6 +6,8 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <limits>
+
 namespace DataFile {
 
 namespace {
@@ -15,15 +17,15 @@ QString field(const QStringList &fields, int index)
     return index < fields.size() ? fields.at(index) : QString::fromLatin1("");
 }
 
-// True when the next field's byte count is even and more than the device
-// still holds (an odd count reads as a null string and takes nothing).
-bool claimsMoreThanThere(QIODevice *device)
+// True when the next field's byte count is even and more than the bytes
+// left (an odd count reads as a null string and takes nothing).
+bool claimsMoreThan(QIODevice *device, qint64 left)
 {
     uchar length[4];
-    if (device->isSequential() || device->peek(reinterpret_cast<char *>(length), 4) != 4)
+    if (device->peek(reinterpret_cast<char *>(length), 4) != 4)
         return false;
     const quint32 bytes = qFromBigEndian<quint32>(length);
-    return bytes != 0xFFFFFFFFu && !(bytes & 1u) && bytes > device->bytesAvailable() - 4;
+    return bytes != 0xFFFFFFFFu && !(bytes & 1u) && bytes > left - 4;
 }
 
 } // namespace
@@ -32,16 +34,19 @@ QStringList readFields(QIODevice *device, int count)
 {
     QDataStream in(device);
     in.setVersion(StreamVersion);
+    // Asked once: a file answers every size question with a system call.
+    const qint64 size = device->isSequential() ? -1 : device->size();
     QStringList fields;
     fields.reserve(count);
     for (int i = 0; i < count; ++i) {
         // A field the file no longer holds reads as empty text.
         QString text = QString::fromLatin1("");
-        if (claimsMoreThanThere(device)) {
+        const qint64 left = size < 0 ? std::numeric_limits<qint64>::max() : size - device->pos();
+        if (left > 0 && claimsMoreThan(device, left)) {
             // Cut short, as Qt would find out only after taking a 2 MiB step.
             text = QString();
-            device->seek(device->size());
-        } else if (!device->atEnd()) {
+            device->seek(size);
+        } else if (left > 0) {
             in >> text;
         }
         fields.append(text);

@@ -44,8 +44,8 @@ HomeTab::HomeTab(QWidget *parent) : QWidget(parent)
         table->setColumnWidth(column, widths[column]);
     // The style's minimum would otherwise round 20-pixel rows up with larger fonts.
     table->verticalHeader()->setMinimumSectionSize(20);
+    table->verticalHeader()->setDefaultSectionSize(20);
     for (int row = 0; row < RowCount; ++row) {
-        table->setRowHeight(row, 20);
         for (int column = 0; column < ColumnCount; ++column) {
             items[row][column] = new QTableWidgetItem;
             table->setItem(row, column, items[row][column]);
@@ -58,8 +58,14 @@ HomeTab::HomeTab(QWidget *parent) : QWidget(parent)
 
 void HomeTab::setRow(int row, const QString (&texts)[ColumnCount])
 {
+    // The row ends up with exactly these texts whatever the fill does on the
+    // way, and its colours follow from the texts alone: one check at the end
+    // leaves it as five checks, one per cell, would, at a fraction of the cost.
+    settingRow = true;
     for (int column = 0; column < ColumnCount; ++column)
         items[row][column]->setText(texts[column]);
+    settingRow = false;
+    colourRow(row);
 }
 
 bool HomeTab::channelValid(int channel)
@@ -73,7 +79,7 @@ void HomeTab::getValue(int row, int column)
     // Our own colour changes fire cellChanged again. Those nested checks would
     // compute the same colours; they must not run the automatic fill either,
     // or a row set cell by cell could end up with texts nobody gave it.
-    if (colouring)
+    if (colouring || settingRow)
         return;
     if (row < 0 || row >= RowCount)
         return;
@@ -87,7 +93,12 @@ void HomeTab::getValue(int row, int column)
             cells[RanRx]->setText(QStringLiteral("01"));
         }
     }
+    colourRow(row);
+}
 
+void HomeTab::colourRow(int row)
+{
+    QTableWidgetItem *const *cells = items[row];
     const int tx = numberOf(cells[Tx]->text());
     const int rx = numberOf(cells[Rx]->text());
 

@@ -42,7 +42,11 @@ public slots:
     void getValue(int row, int column);
 
 private:
+    /// Colours the five cells of a row from their texts.
+    void colourRow(int row);
+
     bool colouring = false;
+    bool settingRow = false;
 };
 
 #endif

@@ -1,0 +1,156 @@
+// Start-up, load and save of the tool, each against a baseline measured in
+// the same run: what Qt needs for the same widgets or the same bytes without
+// the tool's checks. Prints the median of several runs and the ratio.
+#include "app/datafile.h"
+#include "app/mainwindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDataStream>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QSaveFile>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+namespace {
+
+const int runs = 9;
+
+double medianMs(
+    const std::function<void()> &work, const std::function<void()> &setUp = [] {})
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        setUp();
+        QElapsedTimer clock;
+        clock.start();
+        work();
+        times.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void report(const char *what, double ms, const char *baseline, double baseMs, double goal)
+{
+    std::printf("%-34s %8.2f ms   %-44s %8.2f ms   ratio %.2f x (goal at most %.1f x)\n", what, ms,
+                baseline, baseMs, ms / baseMs, goal);
+}
+
+// Every field set, as a maintainer's file would be.
+QStringList everyField()
+{
+    QStringList fields{"Version",         "100", "10.20.30.41", "255.255.255.0",
+                       "10.20.30.1",      "5",   "3",           "TRV2-004711",
+                       "Hump Yard North", "1",   "2",           "1000001000110001"};
+    for (int i = 0; i < DataFile::ReservedCount; ++i)
+        fields << QStringLiteral("Blank");
+    for (int row = 0; row < 500; ++row) {
+        const bool high = row % 2;
+        const int tx = high ? 900 + row % 40 : 800 + row % 40;
+        fields << QString::number(tx) << QString::number(tx)
+               << QStringLiteral("%1").arg(row % 40, 2, 10, QLatin1Char('0'))
+               << QStringLiteral("%1").arg((row + 7) % 40, 2, 10, QLatin1Char('0'))
+               << QStringLiteral("TRACK %1").arg(row + 1);
+    }
+    return fields;
+}
+
+// The tool's widgets without any check, connection or layout.
+struct BareWidgets
+{
+    QLineEdit edits[7];
+    QComboBox radio, railroad;
+    QCheckBox boxes[16];
+    QTableWidget table{500, 5};
+    BareWidgets()
+    {
+        radio.addItems({"NX-700", "NX-5700", "ICOM"});
+        for (int i = 0; i < 10; ++i)
+            railroad.addItem(QString::number(i));
+        for (int row = 0; row < 500; ++row)
+            for (int column = 0; column < 5; ++column)
+                table.setItem(row, column, new QTableWidgetItem);
+    }
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    Q_INIT_RESOURCE(images);
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("every-field.cfg"));
+    const QStringList fields = everyField();
+    QString error;
+    if (!DataFile::saveFields(file, fields, &error))
+        return 1;
+
+    auto bare = [] {
+        QMainWindow window;
+        auto *table = new QTableWidget(500, 5);
+        for (int row = 0; row < 500; ++row)
+            for (int column = 0; column < 5; ++column)
+                table->setItem(row, column, new QTableWidgetItem);
+        window.setCentralWidget(table);
+        window.show();
+        QCoreApplication::processEvents();
+    };
+    auto tool = [] {
+        MainWindow window;
+        window.show();
+        QCoreApplication::processEvents();
+    };
+    bare();
+    tool();
+    const double bareStart = medianMs(bare);
+    report("start-up: MainWindow shown", medianMs(tool), "bare QMainWindow, 500 x 5 table",
+           bareStart, 1.3);
+
+    MainWindow window;
+    BareWidgets widgets;
+    const QStringList &values = fields;
+    auto setBare = [&] {
+        for (int i = 0; i < 7; ++i)
+            widgets.edits[i].setText(values.at(2 + i));
+        widgets.radio.setCurrentIndex(values.at(9).toInt());
+        widgets.railroad.setCurrentIndex(values.at(10).toInt());
+        for (int bit = 0; bit < 16; ++bit)
+            widgets.boxes[bit].setChecked(values.at(11).at(15 - bit) == QLatin1Char('1'));
+        for (int cell = 0; cell < 2500; ++cell)
+            widgets.table.item(cell / 5, cell % 5)->setText(values.at(22 + cell));
+    };
+    // Every measured load changes every value: each starts from an empty file.
+    const QString empty = dir.filePath(QStringLiteral("empty.cfg"));
+    DataFile::saveFields(empty, DataFile::fieldsFromConfig(RadioConfig(), QString()), &error);
+    const double loadMs = medianMs([&] { window.loadFile(file); }, [&] { window.loadFile(empty); });
+    const double bareLoad = medianMs(setBare, [&] {
+        for (int cell = 0; cell < 2500; ++cell)
+            widgets.table.item(cell / 5, cell % 5)->setText(QString());
+    });
+    report("loadFile, every field set", loadMs, "same values into bare widgets", bareLoad, 3.0);
+
+    window.loadFile(file);
+    const QString saved = dir.filePath(QStringLiteral("saved.cfg"));
+    const double saveMs = medianMs([&] { window.saveFile(saved); });
+    const double baseSave = medianMs([&] {
+        QSaveFile out(saved);
+        out.open(QIODevice::WriteOnly);
+        QDataStream stream(&out);
+        stream.setVersion(DataFile::StreamVersion);
+        for (const QString &text : fields)
+            stream << text;
+        out.commit();
+    });
+    report("saveFile", saveMs, "same strings, QDataStream to QSaveFile", baseSave, 1.2);
+    return 0;
+}
