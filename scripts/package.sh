@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds the Debian package and checks its files and dependencies. Run as
+# root (as in CI), it also installs the package with apt-get, starts the tool
+# from it, and removes it again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh dpkg-dev file
+scripts/build.sh >/dev/null
+(cd build && cpack -G DEB >/dev/null)
+deb=$(ls build/velmora-radio_*.deb)
+echo "package: $deb"
+
+files=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for path in ./usr/bin/velmora-radio ./usr/bin/radio-unit-sim \
+            ./usr/share/applications/velmora-radio.desktop \
+            ./usr/share/icons/hicolor/16x16/apps/velmora-radio.png \
+            ./usr/share/icons/hicolor/32x32/apps/velmora-radio.png; do
+    grep -qx "$path" <<<"$files" || { echo "missing from the package: $path" >&2; exit 1; }
+done
+if grep -E 'tst_|bench_|fuzz_|\.a$|/include/' <<<"$files"; then
+    echo "the package holds files it should not" >&2
+    exit 1
+fi
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "depends: $depends"
+for library in libc6 libqt5core5a libqt5gui5 libqt5widgets5 libqt5network5 libqt5serialport5; do
+    grep -q "$library" <<<"$depends" || { echo "no dependency on $library" >&2; exit 1; }
+done
+
+if [ "$(id -u)" -eq 0 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$deb" >/dev/null
+    status=0
+    QT_QPA_PLATFORM=offscreen timeout 5 /usr/bin/velmora-radio || status=$?
+    /usr/bin/radio-unit-sim --help >/dev/null
+    DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq velmora-radio >/dev/null
+    # Still running when the time ran out: it started and kept its window.
+    [ "$status" -eq 124 ] || { echo "the installed tool ended with $status" >&2; exit 1; }
+    echo "installed, started and removed"
+fi
+echo "package ok"
