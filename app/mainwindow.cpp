@@ -3,6 +3,7 @@
 #include "app/datafile.h"
 #include "app/messages.h"
 #include "link/configsnapshot.h"
+#include "link/dialogudp.h"
 #include "tabs/featuretab.h"
 #include "tabs/hometab.h"
 #include "tabs/networktab.h"
@@ -162,7 +163,10 @@ bool MainWindow::connectRadio()
 
 bool MainWindow::connectRadioUDP()
 {
-    // The network dialog takes this place once the network link exists.
+    serialAct->setEnabled(false);
+    networkAct->setEnabled(false);
+    udpDialog = new DialogUDP(this);
+    udpDialog->show();
     return true;
 }
 

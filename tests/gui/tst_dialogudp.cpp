@@ -1,0 +1,255 @@
+#include "app/mainwindow.h"
+#include "link/configsnapshot.h"
+#include "link/dialogudp.h"
+#include "link/frames.h"
+#include "tabs/radiotab.h"
+#include "unit/radiounit.h"
+#include "unit/unitserver.h"
+
+#include <QtNetwork>
+#include <QtTest>
+#include <QtWidgets>
+
+namespace {
+
+const char exchanged[] = SIGNAL(exchanged(QString, QByteArray, QByteArray));
+
+// Differs from a fresh window and from a fresh unit everywhere, and fits every frame.
+RadioConfig sample()
+{
+    RadioConfig config{
+        {"25", "-4", "VR-123", "Hump yard", "172.16.5.4", "255.0.0.0", "172.16.4.1", 0xA5C3, 2, 7}};
+    for (int row = 0; row < RadioConfig::HomeRowCount; ++row)
+        config.rows[row] = {QString::number(200 + row), QString::number(201 + row), "12", "34",
+                            QString("Track %1").arg(row)};
+    return config;
+}
+
+// Runs the event loop until done() or ms pass. Unlike qWait it never sleeps,
+// which would stretch every 1 ms pacing tick; the guard bounds each wait.
+bool spin(const std::function<bool()> &done, int ms)
+{
+    QTimer guard;
+    guard.start(10);
+    QElapsedTimer clock;
+    for (clock.start(); !done() && !clock.hasExpired(ms);)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return done();
+}
+
+QList<QByteArray> expectedFrames(MainWindow *window, const QString &name, int count)
+{
+    QList<QByteArray> frames;
+    qint32 record = 1;
+    for (int i = 0; i < count; ++i)
+        frames << (name == "factory" ? Frames::buildFactoryFrame()
+                   : name == "read"  ? Frames::buildReadRequest(i, record)
+                                     : Frames::buildWriteFrame(
+                                           i, ConfigSnapshot::takeConfigFor(window, i), record));
+    return frames;
+}
+
+} // namespace
+
+class TestDialogUdp : public QObject
+{
+    Q_OBJECT
+
+    MainWindow *window = nullptr;
+    DialogUDP *dialog = nullptr;
+    RadioUnit unit;
+    UdpUnitServer *server = nullptr;
+    QElapsedTimer clock;
+    QList<QByteArray> sent; // what the unit received since the button
+    QList<qint64> at;       // when, in ms after the button
+    int answered = 0;
+
+    QPushButton *button(const QString &name) const
+    {
+        return name == "read" ? dialog->readButton
+                              : (name == "write" ? dialog->writeButton : dialog->factoryButton);
+    }
+
+    // Presses the button, waits for the tick that ends the walk, then for
+    // every answer sent to be decoded and 200 ms without a new request.
+    bool run(const QString &name)
+    {
+        sent.clear();
+        at.clear();
+        answered = 0;
+        clock.start();
+        QTest::mouseClick(button(name), Qt::LeftButton);
+        const bool ended = spin([this] { return !dialog->timer->isActive(); }, 20000);
+        const qint64 end = clock.elapsed();
+        const auto settled = [&] {
+            return dialog->transactionCount >= answered &&
+                   clock.elapsed() - qMax(end, at.value(at.size() - 1)) >= 200;
+        };
+        return ended && spin(settled, 3000);
+    }
+
+public slots:
+    void received(const QString &, const QByteArray &request, const QByteArray &answer)
+    {
+        sent << request;
+        at << clock.elapsed();
+        answered += answer.isEmpty() ? 0 : 1;
+    }
+
+private slots:
+    void init()
+    {
+        window = new MainWindow;
+        window->networkAct->trigger();
+        dialog = window->udpDialog;
+        QVERIFY(dialog && dialog->isVisible());
+        QVERIFY(!window->networkAct->isEnabled() && !window->serialAct->isEnabled());
+        // Before anything can press a button: only the emulated unit on loopback.
+        dialog->ipAddressEdit->setText("127.0.0.2");
+        unit = RadioUnit();
+        server = new UdpUnitServer(&unit, window);
+        QVERIFY2(server->bind(), qPrintable(server->errorString()));
+        QVERIFY(connect(server, exchanged, this, SLOT(received(QString, QByteArray, QByteArray))));
+    }
+
+    void cleanup() { delete window; }
+
+    void transaction_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("knob");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("status");
+        // clang-format off
+        QTest::newRow("read") << "read" << "" << 0 << 510 << "Complete!";
+        QTest::newRow("write") << "write" << "" << 0 << 510 << "Complete!";
+        QTest::newRow("read, home bypass") << "read" << "bypass" << 0 << 10 << "Complete!";
+        QTest::newRow("write, home bypass") << "write" << "bypass" << 0 << 10 << "Complete!";
+        QTest::newRow("factory mode") << "factory" << "" << 0 << 1 << "Complete!";
+        QTest::newRow("factory mode, silent unit") << "factory" << "stop" << 0 << 1 << "Complete!";
+        QTest::newRow("silent unit") << "read" << "stop" << 0 << 7 << "Timeout!";
+        QTest::newRow("silent after 300 answers") << "write" << "stop" << 300 << 307 << "Timeout!";
+        QTest::newRow("read answer 300 lost") << "read" << "silent" << 300 << 511 << "Complete!";
+        QTest::newRow("write answer 300 lost") << "write" << "silent" << 300 << 511 << "Complete!";
+        QTest::newRow("DTMF delay refused") << "write" << "code" << 0x36 << 510 << "Parameter error detected";
+        QTest::newRow("address refused") << "write" << "code" << 0x4E << 510 << "IP parameter error detected";
+        QTest::newRow("record 250 refused") << "write" << "record" << 250 << 510 << "Channel parameter error detected";
+        // clang-format on
+    }
+
+    void transaction()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, knob);
+        QFETCH(int, value);
+        QFETCH(int, count);
+        QFETCH(QString, status);
+        if (name == "read")
+            unit.loadConfig(sample());
+        else
+            ConfigSnapshot::applyConfig(window, sample());
+        dialog->homeBypassCheckBox->setChecked(knob == "bypass");
+        unit.setStopAfter(knob == "stop" ? value : -1);
+        unit.setSilentTo(knob == "silent" ? value : 0);
+        unit.setErrorForCode(char(value), knob == "code");
+        unit.setErrorForRecord(value, knob == "record");
+
+        QVERIFY(run(name));
+        QCOMPARE(sent.size(), count);
+        QCOMPARE(dialog->statusLabel->text(), status);
+        QCOMPARE(dialog->parameterError, int(knob == "code" || knob == "record"));
+        // 400 ms from the button to the first sending and from an unanswered
+        // one to its repeat, taken as 350 to 800 ms on a busy machine. A
+        // sending repeats its predecessor exactly when that went unanswered;
+        // without the repeats it is the plain walk.
+        QVERIFY2(qAbs(at.first() - 575) <= 225, qPrintable(QString::number(at.first())));
+        for (int i = 1; i < count; ++i) {
+            const bool unanswered = knob == (i == value ? "silent" : i > value ? "stop" : "-");
+            QCOMPARE(sent[i] == sent[i - 1], unanswered);
+            const qint64 gap = at[i] - at[i - 1];
+            QVERIFY2(!unanswered || qAbs(gap - 575) <= 225, qPrintable(QString::number(gap)));
+        }
+        QList<QByteArray> walked = sent;
+        walked.erase(std::unique(walked.begin(), walked.end()), walked.end());
+        QCOMPARE(walked, expectedFrames(window, name, walked.size()));
+        if (name == "read" && count == Frames::CommandCount) {
+            QCOMPARE(sent.last().toHex(' '), QByteArray("33 02 01 f4"));
+            QCOMPARE(dialog->trafficLabel->text(), QString("Traffic, transaction #510:"));
+        }
+        if (name != "factory" && (knob.isEmpty() || knob == "bypass" || knob == "silent")) {
+            const RadioConfig tabs = ConfigSnapshot::takeConfig(window), inUnit = unit.toConfig();
+            QCOMPARE(tabs.general, inUnit.general);
+            QCOMPARE(tabs.rows == inUnit.rows, knob != "bypass");
+        }
+        if (status != "Timeout!")
+            return;
+        // A late answer, or any datagram while idle, is decoded and starts nothing.
+        QSignalSpy requests(server, exchanged);
+        QVERIFY(requests.isValid());
+        QVERIFY(server->sendUnasked(QByteArray::fromHex("36022A")));
+        QTRY_COMPARE(window->radioTab->dtmfDelayEdit->text(), QString("42"));
+        QCOMPARE(dialog->transactionCount, answered + 1);
+        QVERIFY(!dialog->timer->isActive());
+        QVERIFY(!requests.wait(1000));
+    }
+
+    void readAgainStartsOver()
+    {
+        QTest::mouseClick(dialog->readButton, Qt::LeftButton);
+        QVERIFY(spin([this] { return sent.size() >= 30; }, 5000));
+        QVERIFY(run("read"));
+        QCOMPARE(dialog->statusLabel->text(), QString("Complete!"));
+        QCOMPARE(sent, expectedFrames(window, "read", Frames::CommandCount));
+    }
+
+    void addressField_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("usable");
+        // clang-format off
+        QTest::newRow("the emulated unit") << "127.0.0.2" << true;
+        QTest::newRow("another host") << "10.10.9.14" << true;
+        QTest::newRow("no address") << "127.0.0.256" << false;
+        QTest::newRow("IPv6") << "::1" << false;
+        QTest::newRow("any address") << "0.0.0.0" << false;
+        QTest::newRow("broadcast") << "255.255.255.255" << false;
+        QTest::newRow("multicast") << "239.1.2.3" << false;
+        // clang-format on
+    }
+
+    void addressField()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, usable);
+        dialog->ipAddressEdit->setText(address);
+        QCOMPARE(dialog->ipAddressEdit->palette().color(QPalette::Text),
+                 QColor(usable ? Qt::black : Qt::red));
+        // Buttons are pressed only for texts that can reach no host but this one.
+        if (usable || !(QHostAddress(address).isNull() || QHostAddress(address).isLoopback()))
+            return;
+        QSignalSpy requests(server, exchanged);
+        QVERIFY(requests.isValid());
+        for (const char *name : {"read", "write", "factory"})
+            QTest::mouseClick(button(name), Qt::LeftButton);
+        QCOMPARE(dialog->statusLabel->text(), QString("Invalid IP address"));
+        QVERIFY(!dialog->timer->isActive());
+        QVERIFY(!requests.wait(1000));
+    }
+
+    void closeStopsTimer()
+    {
+        unit.setStopAfter(3);
+        QTest::mouseClick(dialog->readButton, Qt::LeftButton);
+        // The fourth request stays unanswered: the next sending would be a resend.
+        QVERIFY(spin([this] { return sent.size() >= 4; }, 5000));
+        QSignalSpy requests(server, exchanged);
+        QVERIFY(requests.isValid());
+        QVERIFY(dialog->close());
+        QVERIFY(window->networkAct->isEnabled() && window->serialAct->isEnabled());
+        QVERIFY(!requests.wait(1000));
+    }
+};
+
+QTEST_MAIN(TestDialogUdp)
+#include "tst_dialogudp.moc"
