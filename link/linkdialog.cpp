@@ -60,6 +60,12 @@ void LinkDialog::closeEvent(QCloseEvent *event)
     mainWindow->networkAct->setEnabled(true);
 }
 
+void LinkDialog::reject()
+{
+    // QDialog would only hide itself, leaving both Connect actions disabled.
+    close();
+}
+
 void LinkDialog::showResponse(QByteArray response)
 {
     ++transactionCount;

@@ -47,6 +47,8 @@ protected:
     void layOut(QWidget *label, QWidget *field);
     /// Enables the main window's Connect actions again; the dialog is only hidden.
     void closeEvent(QCloseEvent *event) override;
+    /// Escape closes the dialog as its close button does, Connect actions and all.
+    void reject() override;
 
     MainWindow *const mainWindow;
 };

@@ -245,7 +245,8 @@ private slots:
         QVERIFY(spin([this] { return sent.size() >= 4; }, 5000));
         QSignalSpy requests(server, exchanged);
         QVERIFY(requests.isValid());
-        QVERIFY(dialog->close());
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QVERIFY(!dialog->isVisible());
         QVERIFY(window->networkAct->isEnabled() && window->serialAct->isEnabled());
         QVERIFY(!requests.wait(1000));
     }
