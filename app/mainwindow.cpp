@@ -3,6 +3,7 @@
 #include "app/datafile.h"
 #include "app/messages.h"
 #include "link/configsnapshot.h"
+#include "link/dialog.h"
 #include "link/dialogudp.h"
 #include "tabs/featuretab.h"
 #include "tabs/hometab.h"
@@ -157,7 +158,10 @@ bool MainWindow::saveAs()
 
 bool MainWindow::connectRadio()
 {
-    // The serial dialog takes this place once the serial link exists.
+    serialAct->setEnabled(false);
+    networkAct->setEnabled(false);
+    serialDialog = new Dialog(this);
+    serialDialog->show();
     return true;
 }
 

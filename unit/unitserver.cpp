@@ -1,5 +1,6 @@
 #include "unit/unitserver.h"
 
+#include "link/frames.h"
 #include "unit/radiounit.h"
 
 #include <QNetworkDatagram>
@@ -19,6 +20,54 @@ namespace {
 
 // A line that never goes quiet must not grow the buffer without end.
 const int maxRequestBytes = 4096;
+
+// Length of the request frame that bytes start with: 0 while too few bytes
+// have come to tell, -1 when only the silence after it can tell (the address
+// write frame, whose text varies, and frames the unit does not know).
+int requestLength(const QByteArray &bytes)
+{
+    if (bytes.size() < 2)
+        return 0;
+    const char code = bytes.at(0);
+    if (bytes.at(1) == Frames::Read) {
+        switch (code) {
+        case Frames::AddressCode:
+            return 3;
+        case Frames::HomeChannelCode:
+            return 4;
+        case Frames::DtmfDelayCode:
+        case Frames::MinVolumeCode:
+        case Frames::SerialNumberCode:
+        case Frames::UserDescriptionCode:
+        case Frames::FeatureCode:
+        case Frames::InternalRadioCode:
+        case Frames::RailroadCode:
+            return 2;
+        default:
+            return -1;
+        }
+    }
+    if (bytes.at(1) == Frames::Write) {
+        switch (code) {
+        case Frames::DtmfDelayCode:
+        case Frames::MinVolumeCode:
+        case Frames::InternalRadioCode:
+        case Frames::RailroadCode:
+        case Frames::FactoryCode:
+            return 3;
+        case Frames::FeatureCode:
+            return 4;
+        case Frames::SerialNumberCode:
+        case Frames::UserDescriptionCode:
+            return 18;
+        case Frames::HomeChannelCode:
+            return Frames::RecordLength;
+        default:
+            return -1;
+        }
+    }
+    return -1;
+}
 
 } // namespace
 
@@ -235,7 +284,17 @@ void SerialUnitServer::received(const QByteArray &bytes)
     if (bytes.isEmpty())
         return;
     pending.append(bytes);
-    if (pending.size() >= maxRequestBytes)
+    // A frame of known length is answered at once, as a real unit would;
+    // waiting for the silence too would double the time of every exchange.
+    for (int length = requestLength(pending); length > 0 && pending.size() >= length;
+         length = requestLength(pending)) {
+        const QByteArray request = pending.left(length);
+        pending.remove(0, length);
+        serveRequest(request, QHostAddress(), label());
+    }
+    if (pending.isEmpty())
+        silenceTimer->stop();
+    else if (pending.size() >= maxRequestBytes)
         takeRequest();
     else
         silenceTimer->start();

@@ -110,9 +110,11 @@ private:
 };
 
 /// The unit's serial side, on a serial device or on a pseudo-terminal this
-/// server creates. The line has no framing, so a request is taken when the
-/// silence after its last byte reaches 10 ms, the same rule the tool uses
-/// for answers; this also covers the address frames, whose length varies.
+/// server creates. The line has no framing: a request is taken as soon as its
+/// bytes form a frame of known length; the address write frame, whose length
+/// varies, and anything the unit does not know are taken when the silence
+/// after their last byte reaches 10 ms, the same rule the tool uses for
+/// answers.
 class SerialUnitServer : public UnitServer
 {
     Q_OBJECT

@@ -1,0 +1,157 @@
+#include "link/masterthread.h"
+
+#include "link/frames.h"
+
+#include <QDebug>
+#include <QMutexLocker>
+#include <QSerialPort>
+
+#ifdef VELMORA_TSAN
+#include <sanitizer/tsan_interface.h>
+#endif
+
+namespace {
+
+const int writeWaitMs = 50;
+const int firstBytesWaitMs = 100;
+// The line has no framing: an answer ends when it falls silent this long.
+const int silenceMs = 10;
+
+// Holds a QMutex for a scope. Debian's Qt is not built for ThreadSanitizer,
+// which therefore cannot see inside QMutex; a sanitizer build tells it about
+// ours here, so that every access to the fields it guards is still checked.
+class Locker
+{
+public:
+    explicit Locker(QMutex *mutex) : locker(mutex)
+    {
+#ifdef VELMORA_TSAN
+        __tsan_acquire(mutex);
+#endif
+    }
+    ~Locker()
+    {
+#ifdef VELMORA_TSAN
+        __tsan_release(locker.mutex());
+#endif
+    }
+
+private:
+    QMutexLocker locker;
+};
+
+} // namespace
+
+MasterThread::MasterThread(QObject *parent) : QThread(parent) {}
+
+MasterThread::~MasterThread()
+{
+    qDebug("Thread Destructed");
+    {
+        const Locker locker(&mutex);
+        quit = true;
+    }
+    wait();
+    // The run's last writes come here through QThread's own locks; taking
+    // ours once more shows a sanitizer build their order too.
+    const Locker settled(&mutex);
+}
+
+void MasterThread::transaction(const QString &portName, const QString &requestType, bool homeBypass,
+                               const RadioConfig &config)
+{
+    const Locker locker(&mutex);
+    this->portName = portName;
+    this->requestType = requestType;
+    this->homeBypass = homeBypass;
+    this->config = config;
+    quit = false;
+    if (serving)
+        return; // the run that is finishing takes it from the top
+    // A run that has stopped serving may not have returned yet; it no longer
+    // holds the port, so this wait is short, and start() needs it finished.
+    wait();
+    serving = true;
+    start();
+}
+
+void MasterThread::run()
+{
+    // One turn per transaction; a turn starts only after the GUI handed one
+    // over, which it does only after the end of the previous one.
+    for (;;) {
+        QString currentPortName;
+        QString type;
+        bool bypass = false;
+        RadioConfig values;
+        {
+            const Locker locker(&mutex);
+            if (quit) {
+                serving = false;
+                return;
+            }
+            currentPortName = portName;
+            type = requestType;
+            bypass = homeBypass;
+            values = config;
+        }
+        recordCounter = 1;
+        serve(currentPortName, type, bypass, values);
+    }
+}
+
+void MasterThread::finish()
+{
+    const Locker locker(&mutex);
+    quit = true;
+}
+
+void MasterThread::serve(const QString &currentPortName, const QString &type, bool bypass,
+                         const RadioConfig &values)
+{
+    QSerialPort serial;
+    serial.setPortName(currentPortName);
+    serial.setBaudRate(QSerialPort::Baud115200);
+    if (!serial.open(QIODevice::ReadWrite)) {
+        finish();
+        emit error(
+            tr("Can't open %1, error code %2").arg(currentPortName).arg(int(serial.error())));
+        return;
+    }
+
+    const bool read = type == QLatin1String("Read");
+    const bool write = type == QLatin1String("Write");
+    const int lastIndex = !read && !write ? 0
+                          : bypass        ? int(Frames::LastBypassIndex)
+                                          : int(Frames::CommandCount) - 1;
+    QString end = tr("Complete!");
+    for (int index = 0; index <= lastIndex; ++index) {
+        const QByteArray request = read    ? Frames::buildReadRequest(index, recordCounter)
+                                   : write ? Frames::buildWriteFrame(index, values, recordCounter)
+                                           : Frames::buildFactoryFrame();
+        serial.write(request);
+        if (!serial.waitForBytesWritten(writeWaitMs)) {
+            end = tr("Write TimeOut");
+            break;
+        }
+        if (!serial.waitForReadyRead(firstBytesWaitMs)) {
+            end = tr("TimeOut");
+            break;
+        }
+        QByteArray answer = serial.readAll();
+        while (answer.size() < maxAnswerBytes && serial.waitForReadyRead(silenceMs))
+            answer += serial.readAll();
+        // The wait that saw the silence leaves TimeoutError set.
+        serial.clearError();
+        if (answer.size() >= maxAnswerBytes) {
+            end = tr("TimeOut");
+            break;
+        }
+        emit response(answer);
+    }
+    // Closed before the end is reported, so that the port is free once the
+    // dialog shows it.
+    serial.close();
+    finish();
+    emit timeout(end);
+}

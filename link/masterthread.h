@@ -1,0 +1,64 @@
+#ifndef VELMORA_LINK_MASTERTHREAD_H
+#define VELMORA_LINK_MASTERTHREAD_H
+
+#include "link/radioconfig.h"
+
+#include <QByteArray>
+#include <QMutex>
+#include <QString>
+#include <QThread>
+
+/// Runs one Read, Write or Factory transaction over a serial port on a thread
+/// of its own, so that the blocking waits of the serial dialogue never stall
+/// the GUI. Results come back only through the three signals.
+class MasterThread : public QThread
+{
+    Q_OBJECT
+
+public:
+    /// Bytes gathered for one answer before the line counts as never falling
+    /// silent. The longest answer the tool knows is a 30-byte home-channel
+    /// record (an address text a few dozen bytes); 4 KiB is over a hundred
+    /// times that, yet a runaway line at 115200 baud fills it in about 0.36 s.
+    static const int maxAnswerBytes = 4096;
+
+    explicit MasterThread(QObject *parent = nullptr);
+    /// Waits for a running transaction to end; its exchanges are never cut short.
+    ~MasterThread() override;
+
+    /// Hands a transaction to the worker: "Read", "Write" or anything else
+    /// for the factory frame; homeBypass ends a Read or Write after index 9.
+    /// config carries the values of a Write, taken on the GUI thread.
+    /// Called on the GUI thread; never waits on the port.
+    void transaction(const QString &portName, const QString &requestType, bool homeBypass,
+                     const RadioConfig &config = RadioConfig());
+
+signals:
+    void response(const QByteArray &s);
+    void error(const QString &s);
+    void timeout(const QString &s);
+
+protected:
+    void run() override;
+
+private:
+    /// Serves one transaction on this thread and emits its end.
+    void serve(const QString &currentPortName, const QString &type, bool bypass,
+               const RadioConfig &values);
+    /// Marks the transaction served; any later one must be handed over anew.
+    void finish();
+
+    // Everything below but recordCounter is guarded by mutex.
+    bool quit = false;
+    qint32 recordCounter = 1; ///< worker thread only
+    QString portName;
+    QMutex mutex;
+    QString requestType;
+    bool homeBypass = false;
+    RadioConfig config;
+    /// A run is under way that has yet to look at quit once more before it
+    /// returns; a transaction handed over meanwhile is served by that run.
+    bool serving = false;
+};
+
+#endif
