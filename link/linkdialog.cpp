@@ -41,11 +41,14 @@ void LinkDialog::layOut(QWidget *label, QWidget *field)
 {
     setFixedSize(300, 200);
     auto *layout = new QGridLayout;
+
     layout->addWidget(label, 0, 0);
     layout->addWidget(field, 0, 1);
     layout->addWidget(readButton, 0, 2);
     layout->addWidget(writeButton, 1, 2);
-    layout->addWidget(homeBypassCheckBox, 2, 0);
+    // Across the field's column too: in the first column alone its width
+    // would squeeze the port list or the address to a few characters.
+    layout->addWidget(homeBypassCheckBox, 2, 0, 1, 2);
     layout->addWidget(factoryButton, 2, 2);
     layout->addWidget(trafficLabel, 4, 0, 1, 3);
     layout->addWidget(statusLabel, 5, 0, 1, 3);

@@ -34,6 +34,9 @@ RadioTab::RadioTab(QWidget *parent) : QWidget(parent)
          {dtmfDelayLabel, minVolumeLabel, serialNumberLabel, userDescriptionLabel}) {
         label->setMaximumWidth(100);
         label->setMinimumHeight(30);
+        // A caption wider than its 100 pixels in the desktop's font wraps
+        // instead of losing its last letters.
+        label->setWordWrap(true);
     }
     dtmfDelayEdit->setMaximumWidth(30);
     minVolumeEdit->setMaximumWidth(30);

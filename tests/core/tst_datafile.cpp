@@ -140,14 +140,11 @@ void TestDataFile::saveFields_data()
 
     // Bits -1: nothing there; file bits 0: a folder in the file's place.
     // clang-format off
-    QTest::newRow("new file") << 0777 << -1 << false << 0 << "saved";
-    QTest::newRow("over a file") << 0777 << 0666 << false << 0 << "saved";
     QTest::newRow("over a read-only file") << 0777 << 0444 << false << 0 << "not writable";
     QTest::newRow("over a folder") << 0777 << 0 << false << 0 << "directory";
     QTest::newRow("folder missing") << -1 << -1 << false << 0 << "No such file or directory";
     QTest::newRow("closed folder, new file") << 0555 << -1 << false << 0 << "Permission denied";
     QTest::newRow("closed folder, writable file") << 0555 << 0666 << false << 0 << "saved";
-    QTest::newRow("disk full in the header") << 0777 << 0666 << false << 20 << "File too large";
     QTest::newRow("disk full in the table") << 0777 << 0666 << false << 9000 << "File too large";
     QTest::newRow("replacing fails in a shared folder") << 01777 << 0666 << true << 0 << "Operation not permitted";
     // clang-format on

@@ -98,16 +98,12 @@ private slots:
         QTest::newRow("write") << "" << "write" << false << 510 << 510 << "Complete! / Complete!";
         QTest::newRow("write, home bypass") << "" << "write" << true << 10 << 10 << "Complete! / Complete!";
         QTest::newRow("factory") << "" << "factory" << false << 1 << 1 << "Complete! / Complete!";
-        QTest::newRow("factory, home bypass") << "" << "factory" << true << 1 << 1 << "Complete! / Complete!";
         QTest::newRow("silent unit") << "stop 0" << "read" << false << 1 << 0 << "TimeOut / TimeOut";
         QTest::newRow("stops after index 36") << "stop 37" << "read" << false << 38 << 37 << "TimeOut / TimeOut";
         QTest::newRow("answers after 50 ms") << "delay 50" << "read" << true << 10 << 10 << "Complete! / Complete!";
         QTest::newRow("answers in pieces 3 ms apart") << "pieces 3" << "read" << true << 10 << 10 << "Complete! / Complete!";
         QTest::newRow("endless answer") << "endless 1048576" << "read" << false << 1 << 0 << "TimeOut / TimeOut";
-        QTest::newRow("DTMF delay refused") << "code 0x36" << "write" << true << 10 << 10 << "Complete! / Parameter error detected";
-        QTest::newRow("address refused") << "code 0x4E" << "write" << true << 10 << 10 << "Complete! / IP parameter error detected";
         QTest::newRow("record 250 refused") << "record 250" << "write" << false << 510 << 510 << "Complete! / Channel parameter error detected";
-        QTest::newRow("factory mode refused") << "code 0x35" << "factory" << false << 1 << 1 << "Complete! / Parameter error detected";
         QTest::newRow("empty port name") << "port " << "read" << false << 0 << 0 << "error: Can't open , error code [1-9][0-9]* / Error, Can't open , error code [1-9][0-9]*";
         QTest::newRow("missing device") << "port /dev/velmora-none" << "write" << false << 0 << 0 << "error: Can't open /dev/velmora-none, error code [1-9][0-9]* / Error, Can't open /dev/velmora-none, error code [1-9][0-9]*";
         // clang-format on

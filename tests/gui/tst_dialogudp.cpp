@@ -64,21 +64,15 @@ class TestDialogUdp : public QObject
     QList<qint64> at;       // when, in ms after the button
     int answered = 0;
 
-    QPushButton *button(const QString &name) const
-    {
-        return name == "read" ? dialog->readButton
-                              : (name == "write" ? dialog->writeButton : dialog->factoryButton);
-    }
-
-    // Presses the button, waits for the tick that ends the walk, then for
-    // every answer sent to be decoded and 200 ms without a new request.
+    // Presses Read, Write or Factory Mode, waits for the tick that ends the
+    // walk, then for every answer sent to be decoded and 200 ms of quiet.
     bool run(const QString &name)
     {
-        sent.clear();
-        at.clear();
-        answered = 0;
-        clock.start();
-        QTest::mouseClick(button(name), Qt::LeftButton);
+        sent.clear(), at.clear(), answered = 0, clock.start();
+        (name == "read"    ? dialog->readButton
+         : name == "write" ? dialog->writeButton
+                           : dialog->factoryButton)
+            ->click();
         const bool ended = spin([this] { return !dialog->timer->isActive(); }, 20000);
         const qint64 end = clock.elapsed();
         const auto settled = [&] {
@@ -91,9 +85,7 @@ class TestDialogUdp : public QObject
 public slots:
     void received(const QString &, const QByteArray &request, const QByteArray &answer)
     {
-        sent << request;
-        at << clock.elapsed();
-        answered += answer.isEmpty() ? 0 : 1;
+        sent << request, at << clock.elapsed(), answered += answer.isEmpty() ? 0 : 1;
     }
 
 private slots:
@@ -129,8 +121,6 @@ private slots:
         QTest::newRow("factory mode") << "factory" << "" << 0 << 1 << "Complete!";
         QTest::newRow("factory mode, silent unit") << "factory" << "stop" << 0 << 1 << "Complete!";
         QTest::newRow("silent unit") << "read" << "stop" << 0 << 7 << "Timeout!";
-        QTest::newRow("silent after 300 answers") << "write" << "stop" << 300 << 307 << "Timeout!";
-        QTest::newRow("read answer 300 lost") << "read" << "silent" << 300 << 511 << "Complete!";
         QTest::newRow("write answer 300 lost") << "write" << "silent" << 300 << 511 << "Complete!";
         QTest::newRow("DTMF delay refused") << "write" << "code" << 0x36 << 510 << "Parameter error detected";
         QTest::newRow("address refused") << "write" << "code" << 0x4E << 510 << "IP parameter error detected";
@@ -145,10 +135,7 @@ private slots:
         QFETCH(int, value);
         QFETCH(int, count);
         QFETCH(QString, status);
-        if (name == "read")
-            unit.loadConfig(sample());
-        else
-            ConfigSnapshot::applyConfig(window, sample());
+        name == "read" ? unit.loadConfig(sample()) : ConfigSnapshot::applyConfig(window, sample());
         dialog->homeBypassCheckBox->setChecked(knob == "bypass");
         unit.setStopAfter(knob == "stop" ? value : -1);
         unit.setSilentTo(knob == "silent" ? value : 0);
@@ -173,6 +160,11 @@ private slots:
         QList<QByteArray> walked = sent;
         walked.erase(std::unique(walked.begin(), walked.end()), walked.end());
         QCOMPARE(walked, expectedFrames(window, name, walked.size()));
+        if (status == "Complete!" && name != "factory") {
+            // The bar stops at its maximum: the last answer is one more than it takes.
+            QCOMPARE(dialog->progressBar->maximum(), knob == "bypass" ? 9 : 509);
+            QCOMPARE(dialog->progressBar->value(), dialog->progressBar->maximum());
+        }
         if (name == "read" && count == Frames::CommandCount) {
             QCOMPARE(sent.last().toHex(' '), QByteArray("33 02 01 f4"));
             QCOMPARE(dialog->trafficLabel->text(), QString("Traffic, transaction #510:"));
@@ -186,8 +178,7 @@ private slots:
             return;
         // A late answer, or any datagram while idle, is decoded and starts nothing.
         QSignalSpy requests(server, exchanged);
-        QVERIFY(requests.isValid());
-        QVERIFY(server->sendUnasked(QByteArray::fromHex("36022A")));
+        QVERIFY(requests.isValid() && server->sendUnasked(QByteArray::fromHex("36022A")));
         QTRY_COMPARE(window->radioTab->dtmfDelayEdit->text(), QString("42"));
         QCOMPARE(dialog->transactionCount, answered + 1);
         QVERIFY(!dialog->timer->isActive());
@@ -196,7 +187,7 @@ private slots:
 
     void readAgainStartsOver()
     {
-        QTest::mouseClick(dialog->readButton, Qt::LeftButton);
+        dialog->readButton->click();
         QVERIFY(spin([this] { return sent.size() >= 30; }, 5000));
         QVERIFY(run("read"));
         QCOMPARE(dialog->statusLabel->text(), QString("Complete!"));
@@ -210,7 +201,6 @@ private slots:
         // clang-format off
         QTest::newRow("the emulated unit") << "127.0.0.2" << true;
         QTest::newRow("another host") << "10.10.9.14" << true;
-        QTest::newRow("no address") << "127.0.0.256" << false;
         QTest::newRow("IPv6") << "::1" << false;
         QTest::newRow("any address") << "0.0.0.0" << false;
         QTest::newRow("broadcast") << "255.255.255.255" << false;
@@ -230,8 +220,8 @@ private slots:
             return;
         QSignalSpy requests(server, exchanged);
         QVERIFY(requests.isValid());
-        for (const char *name : {"read", "write", "factory"})
-            QTest::mouseClick(button(name), Qt::LeftButton);
+        for (QPushButton *button : {dialog->readButton, dialog->writeButton, dialog->factoryButton})
+            button->click();
         QCOMPARE(dialog->statusLabel->text(), QString("Invalid IP address"));
         QVERIFY(!dialog->timer->isActive());
         QVERIFY(!requests.wait(1000));
@@ -240,7 +230,7 @@ private slots:
     void closeStopsTimer()
     {
         unit.setStopAfter(3);
-        QTest::mouseClick(dialog->readButton, Qt::LeftButton);
+        dialog->readButton->click();
         // The fourth request stays unanswered: the next sending would be a resend.
         QVERIFY(spin([this] { return sent.size() >= 4; }, 5000));
         QSignalSpy requests(server, exchanged);

@@ -1,0 +1,59 @@
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The emulated unit is a test tool, tested through the links' tests. Here
+// only what they cannot reach: the options radio-unit-sim refuses.
+class TestUnitSim : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void refusedOptions_data();
+    void refusedOptions();
+};
+
+void TestUnitSim::refusedOptions_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("message");
+
+    // clang-format off
+    QTest::newRow("address not loopback") << QStringList{"--udp-address", "192.0.2.1"} << "not a loopback address";
+    QTest::newRow("port out of range") << QStringList{"--udp-port", "70000"} << "ports are 1 to 65535";
+    QTest::newRow("stop after nothing") << QStringList{"--stop-after", "x"} << "--stop-after wants a count";
+    QTest::newRow("max seconds 0") << QStringList{"--max-seconds", "0"} << "--max-seconds wants a count";
+    QTest::newRow("unasked xyz") << QStringList{"--unasked", "xyz"} << "--unasked wants hex bytes";
+    QTest::newRow("unasked interval 0") << QStringList{"--unasked", "36", "--unasked-interval", "0"} << "--unasked-interval wants";
+    QTest::newRow("error code of two bytes") << QStringList{"--error-code", "3637"} << "--error-code wants one byte";
+    QTest::newRow("error record 501") << QStringList{"--error-record", "501"} << "--error-record wants 1 to 500";
+    QTest::newRow("link over a file") << QStringList{"--pty-link", "FILE"} << "is not a symbolic link";
+    // clang-format on
+}
+
+// Every refusal comes before anything is bound or linked: the link is not
+// made and a file in its way survives.
+void TestUnitSim::refusedOptions()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, message);
+
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("unit-pty"));
+    const QString file = dir.filePath(QStringLiteral("notes.txt"));
+    QFile notes(file);
+    QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("keep me") == 7);
+    notes.close();
+    options.replaceInStrings(QStringLiteral("FILE"), file);
+    QProcess sim;
+    sim.start(QStringLiteral(RADIO_UNIT_SIM),
+              QStringList{"--udp-port", "0", "--pty-link", link, "--max-seconds", "5"} + options);
+    QVERIFY(sim.waitForFinished(10000));
+    QCOMPARE(sim.exitCode(), 1);
+    QVERIFY2(sim.readAllStandardError().contains(message.toUtf8()), qPrintable(message));
+    QVERIFY(!QFileInfo(link).isSymLink());
+    QVERIFY(notes.open(QIODevice::ReadOnly) && notes.readAll() == "keep me");
+}
+
+QTEST_GUILESS_MAIN(TestUnitSim)
+#include "tst_unitsim.moc"
