@@ -1,4 +1,5 @@
 #include "app/datafile.h"
+#include "tests/testsupport.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -21,19 +22,6 @@ QString fieldSpec(const QStringList &fields)
     for (const QString &field : fields)
         parts << (field.isNull() ? QStringLiteral("~") : field);
     return parts.join(QLatin1Char('|'));
-}
-
-QByteArray bytesOf(const QStringList &fields)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    return DataFile::writeFields(&buffer, fields) ? buffer.data() : QByteArray("<failed>");
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
 }
 
 const uid_t nobody = 65534;
@@ -63,11 +51,9 @@ QString saveAsUser(const QString &fileName, const QStringList &fields, rlim_t si
         _exit(0);
     }
     ::close(channel[1]);
-    QByteArray result;
-    char buffer[256];
-    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;)
-        result.append(buffer, int(n));
-    ::close(channel[0]);
+    QFile answer;
+    answer.open(channel[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    const QByteArray result = answer.readAll();
     int status = 0;
     waitpid(child, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? QString::fromUtf8(result)

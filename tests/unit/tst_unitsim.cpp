@@ -21,12 +21,9 @@ void TestUnitSim::refusedOptions_data()
     // clang-format off
     QTest::newRow("address not loopback") << QStringList{"--udp-address", "192.0.2.1"} << "not a loopback address";
     QTest::newRow("port out of range") << QStringList{"--udp-port", "70000"} << "ports are 1 to 65535";
-    QTest::newRow("stop after nothing") << QStringList{"--stop-after", "x"} << "--stop-after wants a count";
     QTest::newRow("max seconds 0") << QStringList{"--max-seconds", "0"} << "--max-seconds wants a count";
     QTest::newRow("unasked xyz") << QStringList{"--unasked", "xyz"} << "--unasked wants hex bytes";
     QTest::newRow("unasked interval 0") << QStringList{"--unasked", "36", "--unasked-interval", "0"} << "--unasked-interval wants";
-    QTest::newRow("error code of two bytes") << QStringList{"--error-code", "3637"} << "--error-code wants one byte";
-    QTest::newRow("error record 501") << QStringList{"--error-record", "501"} << "--error-record wants 1 to 500";
     QTest::newRow("link over a file") << QStringList{"--pty-link", "FILE"} << "is not a symbolic link";
     // clang-format on
 }
