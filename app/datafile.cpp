@@ -101,8 +101,9 @@ QStringList fieldsFromConfig(const RadioConfig &config, const QString &checks)
            << QString::number(g.internalRadio) << QString::number(g.railroad) << checks;
     for (int i = 0; i < ReservedCount; ++i)
         fields << QStringLiteral("Blank");
+    static const HomeRow emptyRow;
     for (int row = 0; row < RadioConfig::HomeRowCount; ++row) {
-        const HomeRow r = row < config.rows.size() ? config.rows.at(row) : HomeRow();
+        const HomeRow &r = row < config.rows.size() ? config.rows.at(row) : emptyRow;
         fields << r.tx << r.rx << r.ranTx << r.ranRx << r.label;
     }
     return fields;

@@ -16,9 +16,25 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
+
 namespace {
 
 const char defaultAddress[] = "10.10.9.13";
+
+// Linux lets a sleeping thread wake up to 50 us late; at one request a
+// millisecond that alone stretches a walk by 5 %. Tight only while a
+// transaction runs; 0 gives the thread its default back.
+void tightTimers(bool on)
+{
+#ifdef Q_OS_LINUX
+    prctl(PR_SET_TIMERSLACK, on ? 1UL : 0UL, 0UL, 0UL, 0UL);
+#else
+    Q_UNUSED(on);
+#endif
+}
 
 } // namespace
 
@@ -116,6 +132,7 @@ void DialogUDP::start(const QString &type)
         recordCounter = 1;
     statusLabel->clear();
     requestType = type;
+    tightTimers(true);
     timer->start(WaitInterval);
 }
 
@@ -160,6 +177,7 @@ void DialogUDP::processTimer()
 void DialogUDP::finish(const QString &text)
 {
     timer->stop();
+    tightTimers(false);
     // An error the unit reported during the walk must stay readable.
     if (parameterError == 0)
         statusLabel->setText(text);
@@ -184,5 +202,6 @@ void DialogUDP::closeEvent(QCloseEvent *event)
 {
     LinkDialog::closeEvent(event);
     timer->stop();
+    tightTimers(false);
     udpSocket->close();
 }

@@ -28,7 +28,10 @@ bool lowBand(int channel)
 
 void setColour(QTableWidgetItem *item, bool acceptable)
 {
-    item->setForeground(QBrush(acceptable ? Qt::black : Qt::red));
+    // Shared brushes: an unchanged colour is then found equal at once.
+    static const QBrush black(Qt::black);
+    static const QBrush red(Qt::red);
+    item->setForeground(acceptable ? black : red);
 }
 
 } // namespace
@@ -65,7 +68,7 @@ void HomeTab::setRow(int row, const QString (&texts)[ColumnCount])
     for (int column = 0; column < ColumnCount; ++column)
         items[row][column]->setText(texts[column]);
     settingRow = false;
-    colourRow(row);
+    colourRow(row, texts);
 }
 
 bool HomeTab::channelValid(int channel)
@@ -99,8 +102,14 @@ void HomeTab::getValue(int row, int column)
 void HomeTab::colourRow(int row)
 {
     QTableWidgetItem *const *cells = items[row];
-    const int tx = numberOf(cells[Tx]->text());
-    const int rx = numberOf(cells[Rx]->text());
+    colourRow(row, {cells[Tx]->text(), cells[Rx]->text(), cells[RanTx]->text(),
+                    cells[RanRx]->text(), cells[Label]->text()});
+}
+
+void HomeTab::colourRow(int row, const QString (&texts)[ColumnCount])
+{
+    const int tx = numberOf(texts[Tx]);
+    const int rx = numberOf(texts[Rx]);
 
     int ranLimit = 63;
     bool mismatched = false;
@@ -115,11 +124,12 @@ void HomeTab::colourRow(int row)
         return text.length() == 2 && numberOf(text) <= ranLimit;
     };
 
+    QTableWidgetItem *const *cells = items[row];
     colouring = true;
     setColour(cells[Tx], !mismatched && channelValid(tx));
     setColour(cells[Rx], !mismatched && channelValid(rx));
-    setColour(cells[RanTx], ranAcceptable(cells[RanTx]->text()));
-    setColour(cells[RanRx], ranAcceptable(cells[RanRx]->text()));
-    setColour(cells[Label], cells[Label]->text().length() <= 16);
+    setColour(cells[RanTx], ranAcceptable(texts[RanTx]));
+    setColour(cells[RanRx], ranAcceptable(texts[RanRx]));
+    setColour(cells[Label], texts[Label].length() <= 16);
     colouring = false;
 }
