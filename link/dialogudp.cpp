@@ -92,7 +92,10 @@ bool DialogUDP::addressUsable(const QString &text)
 
 void DialogUDP::processRead()
 {
-    while (udpSocket->hasPendingDatagrams()) {
+    // A batch at a time: datagrams that keep coming faster than they are
+    // decoded must not hold the event loop. The socket, still readable,
+    // announces the rest once the events waiting meanwhile are served.
+    for (int batch = 0; batch < 64 && udpSocket->hasPendingDatagrams(); ++batch) {
         const QNetworkDatagram datagram = udpSocket->receiveDatagram();
         showResponse(datagram.data());
         // Brings the next tick forward; a stopped timer stays stopped.
