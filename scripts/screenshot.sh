@@ -17,7 +17,7 @@ fi
 export DISPLAY=:$(( 90 + RANDOM % 100 ))
 Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
 pids=$!
-link=$(mktemp -u /tmp/velmora-shot-XXXXXX)
+link=$(mktemp -u /tmp/unitXXXX)
 trap 'kill $pids 2>/dev/null || true; rm -f "$link"' EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
 build/bin/radio-unit-sim --load samples/hump-yard-north.cfg --pty-link "$link" >/dev/null &

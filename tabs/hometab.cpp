@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QTableWidget>
 
 namespace {
@@ -62,12 +63,14 @@ HomeTab::HomeTab(QWidget *parent) : QWidget(parent)
 void HomeTab::setRow(int row, const QString (&texts)[ColumnCount])
 {
     // The row ends up with exactly these texts whatever the fill does on the
-    // way, and its colours follow from the texts alone: one check at the end
-    // leaves it as five checks, one per cell, would, at a fraction of the cost.
-    settingRow = true;
-    for (int column = 0; column < ColumnCount; ++column)
-        items[row][column]->setText(texts[column]);
-    settingRow = false;
+    // way, and its colours follow from the texts alone: one check at the end,
+    // with no check per cell, leaves it as five checks would, at a fraction
+    // of the cost.
+    {
+        const QSignalBlocker blocker(table);
+        for (int column = 0; column < ColumnCount; ++column)
+            items[row][column]->setText(texts[column]);
+    }
     colourRow(row, texts);
 }
 
@@ -79,11 +82,6 @@ bool HomeTab::channelValid(int channel)
 
 void HomeTab::getValue(int row, int column)
 {
-    // Our own colour changes fire cellChanged again. Those nested checks would
-    // compute the same colours; they must not run the automatic fill either,
-    // or a row set cell by cell could end up with texts nobody gave it.
-    if (colouring || settingRow)
-        return;
     if (row < 0 || row >= RowCount)
         return;
 
@@ -125,11 +123,13 @@ void HomeTab::colourRow(int row, const QString (&texts)[ColumnCount])
     };
 
     QTableWidgetItem *const *cells = items[row];
-    colouring = true;
+    // Colour changes are no edits: a check they fired would find the same
+    // colours, and must not run the automatic fill of a row that is being set
+    // cell by cell, or the row could end up with texts nobody gave it.
+    const QSignalBlocker blocker(table);
     setColour(cells[Tx], !mismatched && channelValid(tx));
     setColour(cells[Rx], !mismatched && channelValid(rx));
     setColour(cells[RanTx], ranAcceptable(texts[RanTx]));
     setColour(cells[RanRx], ranAcceptable(texts[RanRx]));
     setColour(cells[Label], texts[Label].length() <= 16);
-    colouring = false;
 }

@@ -45,9 +45,6 @@ private:
     /// Colours the five cells of a row from their texts.
     void colourRow(int row);
     void colourRow(int row, const QString (&texts)[ColumnCount]);
-
-    bool colouring = false;
-    bool settingRow = false;
 };
 
 #endif
