@@ -191,16 +191,6 @@ void DialogUDP::checkAddress()
     applyTextColour(ipAddressEdit, addressUsable(ipAddressEdit->text()));
 }
 
-void DialogUDP::showEvent(QShowEvent *event)
-{
-    LinkDialog::showEvent(event);
-    // The traffic count changes with every answer; a label of fixed size
-    // does not make the dialog lay itself out again each time, which would
-    // cost a good part of the 1 ms between two requests. The dialog's size
-    // is fixed, so this is the size the layout gives it anyway.
-    trafficLabel->setFixedSize(trafficLabel->size());
-}
-
 void DialogUDP::closeEvent(QCloseEvent *event)
 {
     LinkDialog::closeEvent(event);

@@ -54,7 +54,6 @@ private slots:
 protected:
     /// Also stops a running transaction, so nothing is sent after the close.
     void closeEvent(QCloseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
 
 private:
     void start(const QString &type);

@@ -49,6 +49,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     /// Escape closes the dialog as its close button does, Connect actions and all.
     void reject() override;
+    /// Fixes the traffic line at the size the layout gives it.
+    void showEvent(QShowEvent *event) override;
 
     MainWindow *const mainWindow;
 };
