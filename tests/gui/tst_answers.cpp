@@ -63,6 +63,7 @@ void TestAnswers::decode_data()
     QTest::newRow("record 4 beats the fill") << record(4, QByteArray("901\0\0\0" "0000" "\xff", 11)) << 37 << "901||||" << "";
     QTest::newRow("record 0") << record(0, yard) << -1 << "" << "";
     QTest::newRow("record 501") << record(501, yard) << -1 << "" << "";
+    QTest::newRow("record of 29 bytes") << record(1, yard).left(29) << -1 << "" << "";
     QTest::newRow("dtmf of 4 bytes") << QByteArray::fromHex("36020700") << -1 << "" << "";
     QTest::newRow("features of 3 bytes") << QByteArray::fromHex("500280") << -1 << "" << "";
     QTest::newRow("address sub-code 3") << QByteArray::fromHex("4e0203") + "1.2.3.4" << -1 << "" << "";
