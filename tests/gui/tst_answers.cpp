@@ -68,8 +68,6 @@ void TestAnswers::decode_data()
     QTest::newRow("features of 3 bytes") << QByteArray::fromHex("500280") << -1 << "" << "";
     QTest::newRow("address sub-code 3") << QByteArray::fromHex("4e0203") + "1.2.3.4" << -1 << "" << "";
     QTest::newRow("direction 3") << QByteArray::fromHex("360307") << -1 << "" << "";
-    QTest::newRow("unknown code") << QByteArray::fromHex("770207") << -1 << "" << "";
-    QTest::newRow("address answer without status") << QByteArray::fromHex("4e0101") << -1 << "" << "";
     QTest::newRow("write refused") << QByteArray::fromHex("360101") << -1 << "" << "Parameter error detected";
     QTest::newRow("factory refused") << QByteArray::fromHex("350101") << -1 << "" << "Parameter error detected";
     QTest::newRow("address refused") << QByteArray::fromHex("4e010201") << -1 << "" << "IP parameter error detected";
