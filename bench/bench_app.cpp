@@ -24,25 +24,44 @@ namespace {
 
 const int runs = 9;
 
-double medianMs(
-    const std::function<void()> &work, const std::function<void()> &setUp = [] {})
+struct Medians
 {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        setUp();
-        QElapsedTimer clock;
-        clock.start();
-        work();
-        times.push_back(clock.nsecsElapsed() / 1e6);
-    }
+    double tool = 0;
+    double baseline = 0;
+};
+
+double median(std::vector<double> times)
+{
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
 
-void report(const char *what, double ms, const char *baseline, double baseMs, double goal)
+// The tool and its baseline take turns, so that the machine's drift (another
+// job, the disk's sync times) weighs on both alike.
+Medians interleaved(
+    const std::function<void()> &tool, const std::function<void()> &baseline,
+    const std::function<void()> &setUpTool = [] {},
+    const std::function<void()> &setUpBaseline = [] {})
 {
-    std::printf("%-34s %8.2f ms   %-44s %8.2f ms   ratio %.2f x (goal at most %.1f x)\n", what, ms,
-                baseline, baseMs, ms / baseMs, goal);
+    std::vector<double> toolTimes, baseTimes;
+    auto time = [](const std::function<void()> &setUp, const std::function<void()> &work) {
+        setUp();
+        QElapsedTimer clock;
+        clock.start();
+        work();
+        return clock.nsecsElapsed() / 1e6;
+    };
+    for (int i = 0; i < runs; ++i) {
+        toolTimes.push_back(time(setUpTool, tool));
+        baseTimes.push_back(time(setUpBaseline, baseline));
+    }
+    return {median(toolTimes), median(baseTimes)};
+}
+
+void report(const char *what, const char *baseline, Medians m, double goal)
+{
+    std::printf("%-34s %8.2f ms   %-44s %8.2f ms   ratio %.2f x (goal at most %.1f x)\n", what,
+                m.tool, baseline, m.baseline, m.tool / m.baseline, goal);
 }
 
 // Every field set, as a maintainer's file would be.
@@ -104,13 +123,13 @@ int startOnce(int argc, char *argv[], const QByteArray &which)
 }
 
 // The whole start-up as a maintainer waits for it: process start to shown.
-double startMs(const QString &self, const char *which)
+std::function<void()> startProcess(const QString &self, const char *which)
 {
-    return medianMs([&] {
+    return [self, which] {
         QProcess child;
         child.start(self, {QStringLiteral("--start"), QString::fromLatin1(which)});
         child.waitForFinished(30000);
-    });
+    };
 }
 
 } // namespace
@@ -123,10 +142,9 @@ int main(int argc, char *argv[])
         return startOnce(argc, argv, argv[2]);
     QApplication app(argc, argv);
     const QString self = QCoreApplication::applicationFilePath();
-    startMs(self, "tool");
-    const double bareStart = startMs(self, "bare");
-    report("start-up: process to window shown", startMs(self, "tool"),
-           "bare QMainWindow, 500 x 5 table", bareStart, 1.3);
+    startProcess(self, "tool")();
+    report("start-up: process to window shown", "bare QMainWindow, 500 x 5 table",
+           interleaved(startProcess(self, "tool"), startProcess(self, "bare")), 1.3);
 
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("every-field.cfg"));
@@ -151,17 +169,18 @@ int main(int argc, char *argv[])
     // Every measured load changes every value: each starts from an empty file.
     const QString empty = dir.filePath(QStringLiteral("empty.cfg"));
     DataFile::saveFields(empty, DataFile::fieldsFromConfig(RadioConfig(), QString()), &error);
-    const double loadMs = medianMs([&] { window.loadFile(file); }, [&] { window.loadFile(empty); });
-    const double bareLoad = medianMs(setBare, [&] {
+    auto clearBare = [&] {
         for (int cell = 0; cell < 2500; ++cell)
             widgets.table.item(cell / 5, cell % 5)->setText(QString());
-    });
-    report("loadFile, every field set", loadMs, "same values into bare widgets", bareLoad, 3.0);
+    };
+    report("loadFile, every field set", "same values into bare widgets",
+           interleaved([&] { window.loadFile(file); }, setBare, [&] { window.loadFile(empty); },
+                       clearBare),
+           3.0);
 
     window.loadFile(file);
     const QString saved = dir.filePath(QStringLiteral("saved.cfg"));
-    const double saveMs = medianMs([&] { window.saveFile(saved); });
-    const double baseSave = medianMs([&] {
+    auto baseSave = [&] {
         QSaveFile out(saved);
         out.open(QIODevice::WriteOnly);
         QDataStream stream(&out);
@@ -169,7 +188,8 @@ int main(int argc, char *argv[])
         for (const QString &text : fields)
             stream << text;
         out.commit();
-    });
-    report("saveFile", saveMs, "same strings, QDataStream to QSaveFile", baseSave, 1.2);
+    };
+    report("saveFile", "same strings, QDataStream to QSaveFile",
+           interleaved([&] { window.saveFile(saved); }, baseSave), 1.2);
     return 0;
 }
