@@ -10,9 +10,7 @@ out=$(realpath -m "${1:-docs}")
 mkdir -p "$out"
 scripts/deps.sh xvfb xauth imagemagick xdotool
 scripts/build.sh >/dev/null
-if [ "${VELMORA_IN_NAMESPACE:-}" != 1 ] && unshare -rn true 2>/dev/null; then
-    exec unshare -rn env VELMORA_IN_NAMESPACE=1 sh -c 'ip link set lo up && "$0" "$1"' "$0" "$out"
-fi
+[ -n "${VELMORA_IN_NAMESPACE:-}" ] || exec scripts/netns.sh "$0" "$out"
 
 export DISPLAY=:$(( 90 + RANDOM % 100 ))
 Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
