@@ -15,6 +15,7 @@
 #include "link/configsnapshot.h"
 #include "link/dialogudp.h"
 #include "link/frames.h"
+#include "link/udpwalk.h"
 #include "unit/radiounit.h"
 #include "unit/unitserver.h"
 
@@ -141,7 +142,7 @@ public:
     {
         // Connected after the dialog's own slots, so each event is stamped
         // once the dialog has handled it.
-        connect(dialog->timer, SIGNAL(timeout()), this, SLOT(event()));
+        connect(dialog->walk->timer, SIGNAL(timeout()), this, SLOT(event()));
         connect(dialog->udpSocket, SIGNAL(readyRead()), this, SLOT(event()));
     }
 
@@ -159,7 +160,7 @@ public:
         clock.start();
         button->click();
         loop.exec();
-        if (dialog->transactionCount != expected || dialog->timer->isActive())
+        if (dialog->transactionCount != expected || dialog->walk->isRunning())
             return -1;
         return doneNs / 1e9;
     }
@@ -181,7 +182,7 @@ private slots:
         }
         last = now;
         lastCpu = cpu;
-        if (!dialog->timer->isActive() && dialog->transactionCount == expected) {
+        if (!dialog->walk->isRunning() && dialog->transactionCount == expected) {
             doneNs = now;
             loop.quit();
         }

@@ -50,21 +50,8 @@ RadioConfig takeConfig(const MainWindow *window)
 
 void applyConfig(MainWindow *window, const RadioConfig &config)
 {
-    RadioTab *radio = window->radioTab;
-    NetworkTab *network = window->networkTab;
-    const GeneralSettings &g = config.general;
-    network->ipEdit->setText(g.ip);
-    network->subnetMaskEdit->setText(g.subnetMask);
-    network->gatewayEdit->setText(g.gateway);
-    radio->dtmfDelayEdit->setText(g.dtmfDelay);
-    radio->minVolumeEdit->setText(g.minVolume);
-    radio->serialNumberEdit->setText(g.serialNumber);
-    radio->userDescriptionEdit->setText(g.userDescription);
-    radio->internalRadioCombo->setCurrentIndex(g.internalRadio);
-    radio->railroadCombo->setCurrentIndex(g.railroad);
-    window->featureTab->setFeatureWord(g.features);
-    for (int row = 0; row < RadioConfig::HomeRowCount && row < config.rows.size(); ++row)
-        applyRow(window, row, config.rows.at(row));
+    TabsTarget target(window);
+    ::applyConfig(config, target);
 }
 
 void applyRow(MainWindow *window, int row, const HomeRow &texts)
@@ -83,3 +70,34 @@ RadioConfig takeConfigFor(const MainWindow *window, int commandIndex)
 }
 
 } // namespace ConfigSnapshot
+
+void TabsTarget::setText(Answer::Kind field, const QString &text)
+{
+    RadioTab *radio = window->radioTab;
+    NetworkTab *network = window->networkTab;
+    QLineEdit *const edits[] = {radio->dtmfDelayEdit,    radio->minVolumeEdit,
+                                radio->serialNumberEdit, radio->userDescriptionEdit,
+                                network->ipEdit,         network->subnetMaskEdit,
+                                network->gatewayEdit};
+    const int at = field - Answer::DtmfDelay;
+    if (at >= 0 && at < int(sizeof edits / sizeof *edits))
+        edits[at]->setText(text);
+}
+
+void TabsTarget::setIndex(Answer::Kind field, int index)
+{
+    RadioTab *radio = window->radioTab;
+    (field == Answer::Railroad ? radio->railroadCombo : radio->internalRadioCombo)
+        ->setCurrentIndex(index);
+}
+
+void TabsTarget::setFeatures(quint16 word)
+{
+    window->featureTab->setFeatureWord(word);
+}
+
+void TabsTarget::setRow(int row, const HomeRow &texts)
+{
+    if (row >= 0 && row < HomeTab::RowCount)
+        ConfigSnapshot::applyRow(window, row, texts);
+}

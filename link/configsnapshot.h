@@ -1,9 +1,25 @@
 #ifndef VELMORA_LINK_CONFIGSNAPSHOT_H
 #define VELMORA_LINK_CONFIGSNAPSHOT_H
 
-#include "link/radioconfig.h"
+#include "link/configtarget.h"
 
 class MainWindow;
+
+/// The editor tabs of a main window as a ConfigTarget: every value set
+/// fires the tab's own checks, exactly as the user's edit would.
+class TabsTarget : public ConfigTarget
+{
+public:
+    explicit TabsTarget(MainWindow *window) : window(window) {}
+
+    void setText(Answer::Kind field, const QString &text) override;
+    void setIndex(Answer::Kind field, int index) override;
+    void setFeatures(quint16 word) override;
+    void setRow(int row, const HomeRow &texts) override;
+
+private:
+    MainWindow *window;
+};
 
 /// The bridge between the editor widgets and plain configuration values.
 /// Everything here runs on the GUI thread.

@@ -45,26 +45,27 @@ Dialog::Dialog(MainWindow *window) : LinkDialog(window)
 
 void Dialog::transaction()
 {
-    start(QStringLiteral("Read"));
+    start(QStringLiteral("Read"), readButton);
 }
 
 void Dialog::write()
 {
-    start(QStringLiteral("Write"));
+    start(QStringLiteral("Write"), writeButton);
 }
 
 void Dialog::factory()
 {
     progressBar->setValue(0);
-    start(QStringLiteral("Factory"));
+    start(QStringLiteral("Factory"), factoryButton);
 }
 
-void Dialog::start(const QString &requestType)
+void Dialog::start(const QString &requestType, QPushButton *button)
 {
     transactionCount = 0;
     parameterError = 0;
+    startedBy = button;
     setReady(false);
-    statusLabel->setText(QString());
+    setStatus(QString());
     // The worker never touches a widget: a Write gets the values taken here.
     const RadioConfig values = requestType == QLatin1String("Write")
                                    ? ConfigSnapshot::takeConfig(mainWindow)
@@ -79,12 +80,16 @@ void Dialog::setReady(bool ready)
     writeButton->setEnabled(ready);
     factoryButton->setEnabled(ready);
     serialPortComboBox->setEnabled(ready);
+    // Disabling moved the focus on to Home Bypass, where the next Space
+    // would toggle it.
+    if (ready && startedBy)
+        startedBy->setFocus();
 }
 
 void Dialog::processError(const QString &s)
 {
     setReady(true);
-    statusLabel->setText(tr("Error, %1").arg(s));
+    setStatus(tr("Error, %1").arg(s));
 }
 
 void Dialog::processTimeout(const QString &s)
@@ -92,10 +97,16 @@ void Dialog::processTimeout(const QString &s)
     setReady(true);
     // A parameter error reported during the transaction stays in view.
     if (!parameterError)
-        statusLabel->setText(s);
+        setStatus(s);
 }
 
 void Dialog::processCombo(int index)
 {
     mainWindow->radioTab->serialPortIndex = index;
+}
+
+void Dialog::closeEvent(QCloseEvent *event)
+{
+    LinkDialog::closeEvent(event);
+    thread.stop();
 }

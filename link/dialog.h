@@ -29,9 +29,16 @@ private slots:
     void processTimeout(const QString &s);
     void processCombo(int index);
 
+protected:
+    /// Also ends a running transaction at its next exchange.
+    void closeEvent(QCloseEvent *event) override;
+
 private:
-    void start(const QString &requestType);
+    void start(const QString &requestType, QPushButton *button);
     void setReady(bool ready);
+
+    /// Gets the keyboard focus back when the transaction it started ends.
+    QPushButton *startedBy = nullptr;
 };
 
 #endif

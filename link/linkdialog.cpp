@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 
 LinkDialog::LinkDialog(MainWindow *window) : QDialog(window), mainWindow(window)
 {
@@ -29,7 +30,9 @@ LinkDialog::LinkDialog(MainWindow *window) : QDialog(window), mainWindow(window)
     homeBypassCheckBox = new QCheckBox(tr("Home Bypass"), this);
 
     trafficLabel->setMaximumWidth(220);
-    statusLabel->setMaximumWidth(220);
+    // A long port path or the system's reason for a failure must be read
+    // whole: the status has a row of its own and wraps.
+    statusLabel->setWordWrap(true);
     for (QWidget *fixed :
          std::initializer_list<QWidget *>{readButton, writeButton, factoryButton, progressBar})
         fixed->setFixedWidth(100);
@@ -50,15 +53,36 @@ void LinkDialog::layOut(QWidget *label, QWidget *field)
     // would squeeze the port list or the address to a few characters.
     layout->addWidget(homeBypassCheckBox, 2, 0, 1, 2);
     layout->addWidget(factoryButton, 2, 2);
-    layout->addWidget(trafficLabel, 4, 0, 1, 3);
+    layout->addWidget(trafficLabel, 4, 0, 1, 2);
+    layout->addWidget(progressBar, 4, 2);
     layout->addWidget(statusLabel, 5, 0, 1, 3);
-    layout->addWidget(progressBar, 5, 2);
     setLayout(layout);
+}
+
+void LinkDialog::setStatus(const QString &text)
+{
+    if (!layout()) {
+        statusLabel->setText(text);
+        return;
+    }
+    // A label wraps only between words; a word wider than the line, such
+    // as a long port path, may break anywhere, as zero-width spaces allow.
+    const int room = width() - 2 * style()->pixelMetric(QStyle::PM_LayoutLeftMargin);
+    QStringList words = text.split(QLatin1Char(' '));
+    for (QString &word : words) {
+        if (statusLabel->fontMetrics().horizontalAdvance(word) <= room)
+            continue;
+        for (int at = word.size() - 1; at > 0; --at)
+            word.insert(at, QChar(0x200B));
+    }
+    statusLabel->setText(words.join(QLatin1Char(' ')));
+    setFixedHeight(qMax(200, layout()->totalHeightForWidth(width())));
 }
 
 void LinkDialog::closeEvent(QCloseEvent *event)
 {
     event->accept();
+    closed = true;
     mainWindow->serialAct->setEnabled(true);
     mainWindow->networkAct->setEnabled(true);
 }
@@ -81,6 +105,8 @@ void LinkDialog::showEvent(QShowEvent *event)
 
 void LinkDialog::showResponse(QByteArray response)
 {
+    if (closed)
+        return;
     ++transactionCount;
     trafficLabel->setText(tr("Traffic, transaction #%1:").arg(transactionCount));
     // A value above the maximum is refused by the bar, which keeps the old one.
@@ -94,52 +120,12 @@ void LinkDialog::showResponse(QByteArray response)
     case Answer::AddressError:
     case Answer::ParameterError:
         parameterError = 1;
-        statusLabel->setText(tr(errorText(answer.kind)));
+        setStatus(tr(errorText(answer.kind)));
         break;
-    default:
-        applyAnswer(answer, mainWindow);
+    default: {
+        TabsTarget tabs(mainWindow);
+        applyAnswer(answer, tabs);
         break;
     }
-}
-void LinkDialog::applyAnswer(const Answer &answer, MainWindow *window)
-{
-    RadioTab *radio = window->radioTab;
-    NetworkTab *network = window->networkTab;
-    switch (answer.kind) {
-    case Answer::DtmfDelay:
-        radio->dtmfDelayEdit->setText(answer.text);
-        break;
-    case Answer::MinVolume:
-        radio->minVolumeEdit->setText(answer.text);
-        break;
-    case Answer::SerialNumber:
-        radio->serialNumberEdit->setText(answer.text);
-        break;
-    case Answer::UserDescription:
-        radio->userDescriptionEdit->setText(answer.text);
-        break;
-    case Answer::Ip:
-        network->ipEdit->setText(answer.text);
-        break;
-    case Answer::SubnetMask:
-        network->subnetMaskEdit->setText(answer.text);
-        break;
-    case Answer::Gateway:
-        network->gatewayEdit->setText(answer.text);
-        break;
-    case Answer::Features:
-        window->featureTab->setFeatureWord(answer.features);
-        break;
-    case Answer::InternalRadio:
-        radio->internalRadioCombo->setCurrentIndex(answer.index);
-        break;
-    case Answer::Railroad:
-        radio->railroadCombo->setCurrentIndex(answer.index);
-        break;
-    case Answer::HomeChannel:
-        ConfigSnapshot::applyRow(window, answer.record - 1, answer.row);
-        break;
-    default:
-        break;
     }
 }

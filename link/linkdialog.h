@@ -9,7 +9,6 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class MainWindow;
-struct Answer;
 
 /// What the serial and the network dialog share: the buttons, the
 /// transaction status they show, their layout, and the decoding of the
@@ -32,20 +31,22 @@ public:
     QProgressBar *progressBar = nullptr;
     QCheckBox *homeBypassCheckBox = nullptr;
 
-    /// Writes a decoded answer into the tabs of window; error kinds and
-    /// answers without effect change nothing there.
-    static void applyAnswer(const Answer &answer, MainWindow *window);
+    /// Shows text in the status line, wrapped, and lets the dialog grow in
+    /// height as far as the text needs.
+    void setStatus(const QString &text);
 
 public slots:
     /// Counts one answer, shows traffic and progress, reports a parameter
-    /// error or writes the value it carries into the tabs.
+    /// error or writes the value it carries into the tabs. After the dialog
+    /// was closed nothing reaches the tabs any more.
     void showResponse(QByteArray response);
 
 protected:
     /// Lays the dialog out with label and field (port list or address) in
     /// the first row, and fixes its size.
     void layOut(QWidget *label, QWidget *field);
-    /// Enables the main window's Connect actions again; the dialog is only hidden.
+    /// Enables the main window's Connect actions again; the dialog is only
+    /// hidden, and what its link still delivers is dropped.
     void closeEvent(QCloseEvent *event) override;
     /// Escape closes the dialog as its close button does, Connect actions and all.
     void reject() override;
@@ -53,6 +54,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
     MainWindow *const mainWindow;
+    bool closed = false;
 };
 
 #endif

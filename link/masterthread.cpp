@@ -3,6 +3,7 @@
 #include "link/frames.h"
 
 #include <QDebug>
+#include <QFileInfo>
 #include <QMutexLocker>
 #include <QSerialPort>
 
@@ -44,6 +45,25 @@ private:
     QMutexLocker locker;
 };
 
+// Why the port did not open, in the system's words; for a permission
+// problem on Linux also who may open it.
+QString openFailure(const QSerialPort &serial)
+{
+    QString reason = serial.errorString();
+#ifdef Q_OS_LINUX
+    if (serial.error() == QSerialPort::PermissionError) {
+        const QString path = serial.portName().startsWith(QLatin1Char('/'))
+                                 ? serial.portName()
+                                 : QStringLiteral("/dev/") + serial.portName();
+        const QString group = QFileInfo(path).group();
+        reason += MasterThread::tr(". The user must be in the group %1, which owns %2 "
+                                   "(usually dialout), and log in again")
+                      .arg(group.isEmpty() ? QStringLiteral("dialout") : group, path);
+    }
+#endif
+    return reason;
+}
+
 } // namespace
 
 MasterThread::MasterThread(QObject *parent) : QThread(parent) {}
@@ -70,6 +90,7 @@ void MasterThread::transaction(const QString &portName, const QString &requestTy
     this->homeBypass = homeBypass;
     this->config = config;
     quit = false;
+    pending = true;
     if (serving)
         return; // the run that is finishing takes it from the top
     // A run that has stopped serving may not have returned yet; it no longer
@@ -77,6 +98,19 @@ void MasterThread::transaction(const QString &portName, const QString &requestTy
     wait();
     serving = true;
     start();
+}
+
+void MasterThread::stop()
+{
+    const Locker locker(&mutex);
+    quit = true;
+}
+
+bool MasterThread::stopping()
+{
+    const Locker locker(&mutex);
+    // A transaction handed over meanwhile takes the place of this one.
+    return quit || pending;
 }
 
 void MasterThread::run()
@@ -95,10 +129,11 @@ void MasterThread::run()
         RadioConfig values;
         {
             const Locker locker(&mutex);
-            if (quit) {
+            if (quit || !pending) {
                 serving = false;
                 return;
             }
+            pending = false;
             currentPortName = portName;
             type = requestType;
             bypass = homeBypass;
@@ -109,12 +144,6 @@ void MasterThread::run()
     }
 }
 
-void MasterThread::finish()
-{
-    const Locker locker(&mutex);
-    quit = true;
-}
-
 void MasterThread::serve(const QString &currentPortName, const QString &type, bool bypass,
                          const RadioConfig &values)
 {
@@ -122,9 +151,9 @@ void MasterThread::serve(const QString &currentPortName, const QString &type, bo
     serial.setPortName(currentPortName);
     serial.setBaudRate(QSerialPort::Baud115200);
     if (!serial.open(QIODevice::ReadWrite)) {
-        finish();
         emit error(
-            tr("Can't open %1, error code %2").arg(currentPortName).arg(int(serial.error())));
+            tr("Can't open %1, error code %2").arg(currentPortName).arg(int(serial.error())) +
+            QStringLiteral(": ") + openFailure(serial));
         return;
     }
 
@@ -135,10 +164,17 @@ void MasterThread::serve(const QString &currentPortName, const QString &type, bo
                                           : int(Frames::CommandCount) - 1;
     QString end = tr("Complete!");
     for (int index = 0; index <= lastIndex; ++index) {
-        const QByteArray request = read    ? Frames::buildReadRequest(index, recordCounter)
-                                   : write ? Frames::buildWriteFrame(index, values, recordCounter)
-                                           : Frames::buildFactoryFrame();
-        serial.write(request);
+        // Between two exchanges, never inside one: a closed dialog or the
+        // end of the program ends the walk here, and nothing is sent.
+        if (index > 0 && stopping()) {
+            end.clear();
+            break;
+        }
+        const QByteArray frame = read    ? Frames::buildReadRequest(index, recordCounter)
+                                 : write ? Frames::buildWriteFrame(index, values, recordCounter)
+                                         : Frames::buildFactoryFrame();
+        emit request(frame);
+        serial.write(frame);
         if (!serial.waitForBytesWritten(writeWaitMs)) {
             end = tr("Write TimeOut");
             break;
@@ -161,6 +197,6 @@ void MasterThread::serve(const QString &currentPortName, const QString &type, bo
     // Closed before the end is reported, so that the port is free once the
     // dialog shows it.
     serial.close();
-    finish();
-    emit timeout(end);
+    if (!end.isEmpty())
+        emit timeout(end);
 }

@@ -23,7 +23,8 @@ public:
     static const int maxAnswerBytes = 4096;
 
     explicit MasterThread(QObject *parent = nullptr);
-    /// Waits for a running transaction to end; its exchanges are never cut short.
+    /// Ends a running transaction at its next exchange and waits for it;
+    /// an exchange is never cut short.
     ~MasterThread() override;
 
     /// Hands a transaction to the worker: "Read", "Write" or anything else
@@ -33,7 +34,13 @@ public:
     void transaction(const QString &portName, const QString &requestType, bool homeBypass,
                      const RadioConfig &config = RadioConfig());
 
+    /// Ends the running transaction before its next exchange, with no end
+    /// signal; nothing more is sent. Called on the GUI thread; never waits.
+    void stop();
+
 signals:
+    /// About to be written to the port.
+    void request(const QByteArray &s);
     void response(const QByteArray &s);
     void error(const QString &s);
     void timeout(const QString &s);
@@ -45,8 +52,9 @@ private:
     /// Serves one transaction on this thread and emits its end.
     void serve(const QString &currentPortName, const QString &type, bool bypass,
                const RadioConfig &values);
-    /// Marks the transaction served; any later one must be handed over anew.
-    void finish();
+    /// True once stop() or the destructor asked the running transaction to
+    /// end, or another one was handed over.
+    bool stopping();
 
     // Everything below but recordCounter is guarded by mutex.
     bool quit = false;
@@ -56,8 +64,11 @@ private:
     QString requestType;
     bool homeBypass = false;
     RadioConfig config;
-    /// A run is under way that has yet to look at quit once more before it
-    /// returns; a transaction handed over meanwhile is served by that run.
+    /// A transaction was handed over and no run has taken it yet.
+    bool pending = false;
+    /// A run is under way that has yet to look for a pending transaction
+    /// once more before it returns; one handed over meanwhile is served by
+    /// that run.
     bool serving = false;
 };
 

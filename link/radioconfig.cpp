@@ -24,3 +24,31 @@ int toIntOrZero(const QString &text)
 {
     return text.toInt(nullptr, 10);
 }
+
+const char *const internalRadioNames[InternalRadioCount] = {
+    QT_TRANSLATE_NOOP("RadioTab", "NX-700"),
+    QT_TRANSLATE_NOOP("RadioTab", "NX-5700"),
+    QT_TRANSLATE_NOOP("RadioTab", "ICOM"),
+};
+
+const char *const railroadNames[RailroadCount] = {
+    QT_TRANSLATE_NOOP("RadioTab", "STANDARD"),  QT_TRANSLATE_NOOP("RadioTab", "KVLT"),
+    QT_TRANSLATE_NOOP("RadioTab", "BNSF"),      QT_TRANSLATE_NOOP("RadioTab", "NS"),
+    QT_TRANSLATE_NOOP("RadioTab", "CSX"),       QT_TRANSLATE_NOOP("RadioTab", "CN"),
+    QT_TRANSLATE_NOOP("RadioTab", "CP"),        QT_TRANSLATE_NOOP("RadioTab", "RAILROAD1"),
+    QT_TRANSLATE_NOOP("RadioTab", "RAILROAD2"), QT_TRANSLATE_NOOP("RadioTab", "RAILROAD3"),
+};
+
+RadioConfig freshConfig()
+{
+    RadioConfig config;
+    GeneralSettings &g = config.general;
+    g.dtmfDelay = QStringLiteral("7");
+    g.minVolume = QStringLiteral("2");
+    g.serialNumber = QStringLiteral("Serial Number");
+    g.userDescription = QStringLiteral("Startup Message");
+    g.ip = QStringLiteral("10.10.9.13");
+    g.subnetMask = QStringLiteral("255.255.255.0");
+    g.gateway = QStringLiteral("10.10.9.254");
+    return config;
+}

@@ -54,4 +54,21 @@ struct RadioConfig
 /// Base-10 parse where anything that does not convert counts as 0.
 int toIntOrZero(const QString &text);
 
+/// The entries of the "Internal Radio" list and of the hidden railroad list,
+/// in index order, untranslated (context "RadioTab"). The index is what is
+/// stored and sent; an index outside a list leaves it with no current entry.
+extern const char *const internalRadioNames[3];
+extern const char *const railroadNames[10];
+enum : int
+{
+    InternalRadioCount = 3,
+    RailroadCount = 10,
+};
+
+/// What a freshly started window holds: the tabs start from it, and a
+/// configuration made without a window (read from a unit, or from a file
+/// that leaves values out) starts from it too. The table's cells are null:
+/// never set.
+RadioConfig freshConfig();
+
 #endif

@@ -1,5 +1,6 @@
 #include "tabs/networktab.h"
 
+#include "link/radioconfig.h"
 #include "tabs/colour.h"
 
 #include <QHostAddress>
@@ -36,9 +37,10 @@ NetworkTab::NetworkTab(QWidget *parent) : QWidget(parent)
     connect(subnetMaskEdit, SIGNAL(textChanged(QString)), this, SLOT(getValue2()));
     connect(gatewayEdit, SIGNAL(textChanged(QString)), this, SLOT(getValue3()));
 
-    ipEdit->setText(tr("10.10.9.13"));
-    subnetMaskEdit->setText(tr("255.255.255.0"));
-    gatewayEdit->setText(tr("10.10.9.254"));
+    const GeneralSettings fresh = freshConfig().general;
+    ipEdit->setText(fresh.ip);
+    subnetMaskEdit->setText(fresh.subnetMask);
+    gatewayEdit->setText(fresh.gateway);
 }
 
 bool NetworkTab::addressUsable(const QString &text)

@@ -1,5 +1,6 @@
 #include "tabs/radiotab.h"
 
+#include "link/radioconfig.h"
 #include "tabs/colour.h"
 
 #include <QComboBox>
@@ -49,13 +50,14 @@ RadioTab::RadioTab(QWidget *parent) : QWidget(parent)
     internalRadioLabel->setAlignment(Qt::AlignBottom);
 
     internalRadioCombo = new QComboBox(this);
-    internalRadioCombo->addItems({tr("NX-700"), tr("NX-5700"), tr("ICOM")});
+    for (const char *name : internalRadioNames)
+        internalRadioCombo->addItem(tr(name));
 
     // Hidden for the whole run, yet saved, sent and set like the visible list.
     railroadCombo = new QComboBox(this);
     railroadCombo->setVisible(false);
-    railroadCombo->addItems({tr("STANDARD"), tr("KVLT"), tr("BNSF"), tr("NS"), tr("CSX"), tr("CN"),
-                             tr("CP"), tr("RAILROAD1"), tr("RAILROAD2"), tr("RAILROAD3")});
+    for (const char *name : railroadNames)
+        railroadCombo->addItem(tr(name));
 
     for (QComboBox *combo : {internalRadioCombo, railroadCombo}) {
         combo->setMaximumWidth(100);
@@ -91,10 +93,11 @@ RadioTab::RadioTab(QWidget *parent) : QWidget(parent)
     connect(railroadCombo, SIGNAL(currentIndexChanged(int)), this, SLOT(getComboBoxRR()));
 
     // After the connections, so that the initial texts are coloured too.
-    dtmfDelayEdit->setText(tr("7"));
-    minVolumeEdit->setText(tr("2"));
-    serialNumberEdit->setText(tr("Serial Number"));
-    userDescriptionEdit->setText(tr("Startup Message"));
+    const GeneralSettings fresh = freshConfig().general;
+    dtmfDelayEdit->setText(fresh.dtmfDelay);
+    minVolumeEdit->setText(fresh.minVolume);
+    serialNumberEdit->setText(fresh.serialNumber);
+    userDescriptionEdit->setText(fresh.userDescription);
 }
 
 bool RadioTab::dtmfDelayAcceptable(const QString &text)

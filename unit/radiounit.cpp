@@ -1,6 +1,7 @@
 #include "unit/radiounit.h"
 
 #include "link/answers.h"
+#include "link/configtarget.h"
 #include "link/frames.h"
 
 namespace {
@@ -233,48 +234,9 @@ void RadioUnit::loadConfig(const RadioConfig &config)
 
 RadioConfig RadioUnit::toConfig() const
 {
-    RadioConfig config;
-    GeneralSettings &g = config.general;
+    ConfigModel read;
     qint32 recordCounter = 1;
-    for (int index = 0; index < Frames::CommandCount; ++index) {
-        const Answer a = parseAnswer(readAnswer(Frames::buildReadRequest(index, recordCounter)));
-        switch (a.kind) {
-        case Answer::DtmfDelay:
-            g.dtmfDelay = a.text;
-            break;
-        case Answer::MinVolume:
-            g.minVolume = a.text;
-            break;
-        case Answer::SerialNumber:
-            g.serialNumber = a.text;
-            break;
-        case Answer::UserDescription:
-            g.userDescription = a.text;
-            break;
-        case Answer::Ip:
-            g.ip = a.text;
-            break;
-        case Answer::SubnetMask:
-            g.subnetMask = a.text;
-            break;
-        case Answer::Gateway:
-            g.gateway = a.text;
-            break;
-        case Answer::Features:
-            g.features = a.features;
-            break;
-        case Answer::InternalRadio:
-            g.internalRadio = a.index;
-            break;
-        case Answer::Railroad:
-            g.railroad = a.index;
-            break;
-        case Answer::HomeChannel:
-            config.rows[a.record - 1] = a.row;
-            break;
-        default:
-            break;
-        }
-    }
-    return config;
+    for (int index = 0; index < Frames::CommandCount; ++index)
+        applyAnswer(parseAnswer(readAnswer(Frames::buildReadRequest(index, recordCounter))), read);
+    return read.config;
 }

@@ -58,7 +58,8 @@ public:
     /// Stores every parameter and record of a configuration, as a write walk
     /// would; knobs, counters and the log are not touched.
     void loadConfig(const RadioConfig &config);
-    /// Reads every parameter back and decodes it the way the tool does.
+    /// Reads every parameter back into a fresh configuration, as the tool's
+    /// Read would.
     RadioConfig toConfig() const;
 
     /// Marks every record unprogrammed (byte 4 = 0xFF).

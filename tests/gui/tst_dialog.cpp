@@ -6,6 +6,7 @@
 #include "tests/testsupport.h"
 #include "unit/radiounit.h"
 #include "unit/unitserver.h"
+#include "unit/unitthread.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -13,32 +14,30 @@
 #include <functional>
 
 // The serial dialog and its worker, driven through the main window against the
-// emulated unit on a pseudo-terminal, served by this thread's event loop.
+// emulated unit on a pseudo-terminal, served from a thread of its own.
 class TestDialog : public QObject
 {
     Q_OBJECT
 
-    QScopedPointer<RadioUnit> unit;
-    QScopedPointer<SerialUnitServer> server;
+    UnitThread host;
+    RadioUnit *unit = nullptr; // both live on the host's thread: reached through on()
+    SerialUnitServer *server = nullptr;
     QScopedPointer<MainWindow> window;
     Dialog *dialog = nullptr;
     QList<QByteArray> got; // the worker's responses, as queued to this thread
     QStringList ends;      // its end texts, and "error: " texts
     QSignalSpy finished{this, SIGNAL(ended())};
 
-    // Connect > Serial with the pseudo-terminal typed in.
-    void openDialog()
+    void on(const std::function<void()> &work) { host.call(work); }
+
+    QList<QByteArray> requestsSent()
     {
-        window->serialAct->trigger();
-        dialog = window->serialDialog;
-        got.clear(), ends.clear();
-        dialog->serialPortComboBox->clearEditText();
-        QTest::keyClicks(dialog->serialPortComboBox->lineEdit(), server->slavePath());
-        MasterThread *t = &dialog->thread;
-        connect(t, &MasterThread::response, this, [this](const QByteArray &s) { got << s; });
-        connect(t, &MasterThread::timeout, this, [this](QString s) { ends << s, ended(); });
-        connect(t, &MasterThread::error, this,
-                [this](QString s) { ends << "error: " + s, ended(); });
+        QList<QByteArray> sent;
+        on([&] {
+            for (const RadioUnit::Exchange &e : unit->log())
+                sent << e.request;
+        });
+        return sent;
     }
 
     // How many of the three buttons and the port list take input.
@@ -49,10 +48,10 @@ class TestDialog : public QObject
     }
 
     // Clicks button; true when the dialog went Busy and, within bounds, Ready again.
-    // The waits run an event loop, so that the unit on this thread keeps its timing.
     bool run(QPushButton *button)
     {
-        got.clear(), ends.clear(), finished.clear(), unit->clearLog();
+        got.clear(), ends.clear(), finished.clear();
+        on([&] { unit->clearLog(); });
         QTest::mouseClick(button, Qt::LeftButton);
         const bool busy = enabled() == 0 && dialog->statusLabel->text() == "";
         // An end text may start another transaction at once: that one is waited for too.
@@ -67,15 +66,40 @@ signals:
 private slots:
     void init()
     {
-        unit.reset(new RadioUnit);
-        server.reset(new SerialUnitServer(unit.get()));
-        QVERIFY2(server->openPseudoTerminal(), qPrintable(server->errorString()));
+        QString error;
+        on([&] {
+            unit = new RadioUnit;
+            server = new SerialUnitServer(unit);
+            if (!server->openPseudoTerminal())
+                error = server->errorString();
+        });
+        QVERIFY2(error.isEmpty(), qPrintable(error));
         window.reset(new MainWindow);
-        openDialog();
+        // Connect > Serial with the pseudo-terminal typed in.
+        window->serialAct->trigger();
+        dialog = window->serialDialog;
         QVERIFY(dialog->isVisible() && !window->serialAct->isEnabled() &&
                 !window->networkAct->isEnabled());
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        got.clear(), ends.clear();
+        dialog->serialPortComboBox->clearEditText();
+        QTest::keyClicks(dialog->serialPortComboBox->lineEdit(), server->slavePath());
         QCOMPARE(window->radioTab->serialPortIndex, 100); // typing chose no entry
+        MasterThread *t = &dialog->thread;
+        connect(t, &MasterThread::response, this, [this](const QByteArray &s) { got << s; });
+        connect(t, &MasterThread::timeout, this, [this](QString s) { ends << s, ended(); });
+        connect(t, &MasterThread::error, this,
+                [this](QString s) { ends << "error: " + s, ended(); });
         QVERIFY(finished.isValid());
+    }
+
+    void cleanup()
+    {
+        if (window)
+            QTest::ignoreMessage(QtDebugMsg, "Thread Destructed");
+        window.reset();
+        on([&] { delete server, delete unit; });
     }
 
     void transactions_data()
@@ -87,7 +111,6 @@ private slots:
         QTest::addColumn<int>("responses");
         QTest::addColumn<QString>("outcome"); // pattern of "end texts / status"
         // clang-format off
-        QTest::newRow("read") << "" << "read" << false << 510 << 510 << "Complete! / Complete!";
         QTest::newRow("write") << "" << "write" << false << 510 << 510 << "Complete! / Complete!";
         QTest::newRow("write, home bypass") << "" << "write" << true << 10 << 10 << "Complete! / Complete!";
         QTest::newRow("factory") << "" << "factory" << false << 1 << 1 << "Complete! / Complete!";
@@ -97,8 +120,8 @@ private slots:
         QTest::newRow("answers in pieces 3 ms apart") << "pieces 3" << "read" << true << 10 << 10 << "Complete! / Complete!";
         QTest::newRow("endless answer") << "endless 1048576" << "read" << false << 1 << 0 << "TimeOut / TimeOut";
         QTest::newRow("record 250 refused") << "record 250" << "write" << false << 510 << 510 << "Complete! / Channel parameter error detected";
-        QTest::newRow("empty port name") << "port " << "read" << false << 0 << 0 << "error: Can't open , error code [1-9][0-9]* / Error, Can't open , error code [1-9][0-9]*";
-        QTest::newRow("missing device") << "port /dev/velmora-none" << "write" << false << 0 << 0 << "error: Can't open /dev/velmora-none, error code [1-9][0-9]* / Error, Can't open /dev/velmora-none, error code [1-9][0-9]*";
+        QTest::newRow("empty port name") << "port " << "read" << false << 0 << 0 << "error: Can't open , error code [1-9][0-9]*: Is a directory / Error, Can't open , error code [1-9][0-9]*: Is a directory";
+        QTest::newRow("missing device, long path") << "port /dev/velmora-no-such-adapter/usb-FTDI_FT232R_USB_UART_A10KXYZ" << "write" << false << 0 << 0 << "error: Can't open (/dev/velmora.*), error code [1-9][0-9]*: No such file or directory / Error, Can't open \\1, error code [1-9][0-9]*: No such file or directory";
         // clang-format on
     }
 
@@ -118,81 +141,105 @@ private slots:
             {"pieces", [&] { server->setPieces(4, n); }},
             {"endless", [&] { server->setPieces(4096, 1), server->setTrailingBytes(n); }},
             {"record", [&] { unit->setErrorForRecord(n); }},
-            {"port", [&] { dialog->serialPortComboBox->setEditText(value); }},
+            {"port", [] {}},
             {"", [] {}}};
-        knobs.value(knob)();
+        on(knobs.value(knob));
+        if (knob == "port")
+            dialog->serialPortComboBox->setEditText(value);
         const RadioConfig cfg = sampleConfig();
-        kind == "read" ? unit->loadConfig(cfg) : ConfigSnapshot::applyConfig(window.get(), cfg);
+        kind == "read" ? on([&] { unit->loadConfig(cfg); })
+                       : ConfigSnapshot::applyConfig(window.get(), cfg);
         dialog->homeBypassCheckBox->setChecked(bypass);
 
-        QVERIFY(run(
+        QPushButton *button =
             QList<QPushButton *>{dialog->readButton, dialog->writeButton, dialog->factoryButton}.at(
-                QStringList{"read", "write", "factory"}.indexOf(kind))));
+                QStringList{"read", "write", "factory"}.indexOf(kind));
+        QVERIFY(run(button));
         QList<QByteArray> sent, answers;
-        for (const RadioUnit::Exchange &e : unit->log())
-            sent << e.request, answers << e.answer;
+        bool pending = false;
+        on([&] {
+            for (const RadioUnit::Exchange &e : unit->log())
+                sent << e.request, answers << e.answer;
+            pending = server->answerPending();
+        });
         QCOMPARE(sent, walkOf(kind, requests, cfg));
         QCOMPARE(got, answers.mid(0, responses)); // each answer whole, as one response
-        const QString seen = ends.join("; ") + " / " + dialog->statusLabel->text();
+        const QString seen =
+            ends.join("; ") + " / " + dialog->statusLabel->text().remove(QChar(0x200B));
         QVERIFY2(QRegularExpression("^" + outcome + "$").match(seen).hasMatch(), qPrintable(seen));
         QCOMPARE(dialog->trafficLabel->text(),
                  responses ? QString("Traffic, transaction #%1:").arg(responses) : QString());
+        // The status is read whole, and the next Space presses the same button again.
+        QLabel *status = dialog->statusLabel;
+        QTRY_VERIFY(!status->geometry().intersects(dialog->progressBar->geometry()) &&
+                    QRect(QPoint(), status->size())
+                        .contains(status->fontMetrics().boundingRect(
+                            QRect(0, 0, status->width(), 1000),
+                            status->wordWrap() ? Qt::TextWordWrap : 0, status->text())));
+        QCOMPARE(QApplication::focusWidget(), button);
         // The tool gave up on an endless answer while the unit was still at it.
-        QVERIFY(knob != "endless" || server->answerPending());
+        QVERIFY(knob != "endless" || pending);
         if (!knob.isEmpty() || kind == "factory")
             return;
-        // The side written holds the values: all of them, or the general ones alone.
-        const RadioConfig written =
-            kind == "read" ? ConfigSnapshot::takeConfig(window.get()) : unit->toConfig();
-        QVERIFY(written.general == cfg.general);
-        QVERIFY(written.rows == (bypass ? RadioConfig().rows : cfg.rows));
+        RadioConfig inUnit;
+        on([&] { inUnit = unit->toConfig(); });
+        QVERIFY(inUnit.general == cfg.general);
+        QVERIFY(inUnit.rows == (bypass ? RadioConfig().rows : cfg.rows));
     }
 
-    // A Write and a Read in a row; the Read's end text starts another Read while
-    // the worker is held between that text and its return.
+    // Transactions in a row on one worker: each starts its records at 1. An
+    // end text that starts another Read at once, while the worker is held
+    // between that text and its return, still gets it served.
     void inARow()
     {
-        dialog->homeBypassCheckBox->setChecked(true);
+        on([&] { unit->setStopAfter(12); });
         QVERIFY(run(dialog->writeButton));
+        QCOMPARE(ends, QStringList{"TimeOut"});
+        on([&] { unit->setStopAfter(-1), unit->loadConfig(sampleConfig()); });
         QSemaphore handedOver;
         connect(
             &dialog->thread, &MasterThread::timeout, this, [&] { handedOver.tryAcquire(1, 5000); },
             Qt::DirectConnection);
         connect(this, &TestDialog::ended, dialog, [&] {
             if (ends.size() == 1)
-                dialog->readButton->click();
+                dialog->homeBypassCheckBox->setChecked(true), dialog->readButton->click();
             handedOver.release();
         });
         QVERIFY(run(dialog->readButton));
         QCOMPARE(ends, (QStringList{"Complete!", "Complete!"}));
-        QCOMPARE(unit->requestCount(), 20);
-    }
-
-    // Closing only hides: the Read runs on and fills the tabs.
-    void closeDuringRead()
-    {
-        unit->loadConfig(sampleConfig());
-        dialog->readButton->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!got.isEmpty(), 5000);
-        QVERIFY(dialog->close() && window->serialAct->isEnabled() &&
-                window->networkAct->isEnabled());
-        QVERIFY(finished.wait(30000));
-        QVERIFY(dialog->statusLabel->text() == "Complete!" && dialog->readButton->isEnabled());
+        QCOMPARE(requestsSent(), walkOf("read", 510, {}) + walkOf("read", 10, {}));
         QCOMPARE(ConfigSnapshot::takeConfig(window.get()), sampleConfig());
     }
 
-    // Destruction waits for the worker and never deadlocks, though the unit on
-    // this thread cannot answer meanwhile (the worker then times out).
-    void destroyDuringRead()
+    // Closing ends the Read at its next exchange: nothing is sent or decoded
+    // into the tabs after the close.
+    void closeDuringRead()
     {
-        QTest::mouseClick(dialog->readButton, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!got.isEmpty(), 5000);
-        QSignalSpy later(server.data(), SIGNAL(exchanged(QString, QByteArray, QByteArray)));
-        QVERIFY(later.isValid());
+        on([&] { unit->loadConfig(sampleConfig()); });
+        dialog->readButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(got.size() >= 20, 5000);
+        const RadioConfig atClose = ConfigSnapshot::takeConfig(window.get());
+        QVERIFY(dialog->close() && window->serialAct->isEnabled() &&
+                window->networkAct->isEnabled());
+        const int requestsAtClose = requestsSent().size();
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->thread.isFinished(), 5000);
+        QVERIFY(!finished.wait(200)); // let what was queued arrive: no end text
+        QVERIFY(requestsSent().size() <= requestsAtClose + 1); // the exchange under way
+        QCOMPARE(ConfigSnapshot::takeConfig(window.get()), atClose);
+    }
+
+    // Quitting during a Write with a slow unit ends the worker at its next
+    // exchange, well within a second, instead of after the whole walk.
+    void quitDuringWrite()
+    {
+        on([&] { server->setAnswerDelay(30); });
+        dialog->writeButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(got.size() >= 3, 5000);
+        QElapsedTimer clock;
+        clock.start();
         QTest::ignoreMessage(QtDebugMsg, "Thread Destructed");
         window.reset();
-        QVERIFY(later.size() == 1 || later.wait(1000)); // the request in flight
-        QVERIFY(!later.wait(300));
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
     }
 };
 

@@ -2,6 +2,7 @@
 #include "link/configsnapshot.h"
 #include "link/dialogudp.h"
 #include "link/frames.h"
+#include "link/udpwalk.h"
 #include "tabs/radiotab.h"
 #include "tests/testsupport.h"
 #include "unit/radiounit.h"
@@ -51,7 +52,7 @@ class TestDialogUdp : public QObject
          : name == "write" ? dialog->writeButton
                            : dialog->factoryButton)
             ->click();
-        const bool ended = spin([this] { return !dialog->timer->isActive(); }, 20000);
+        const bool ended = spin([this] { return !dialog->walk->isRunning(); }, 20000);
         const qint64 end = clock.elapsed();
         const auto settled = [&] {
             return dialog->transactionCount >= answered &&
@@ -158,7 +159,7 @@ private slots:
         QVERIFY(requests.isValid() && server->sendUnasked(QByteArray::fromHex("36022A")));
         QTRY_COMPARE(window->radioTab->dtmfDelayEdit->text(), QString("42"));
         QCOMPARE(dialog->transactionCount, answered + 1);
-        QVERIFY(!dialog->timer->isActive());
+        QVERIFY(!dialog->walk->isRunning());
         QVERIFY(!requests.wait(1000));
     }
 
@@ -174,31 +175,54 @@ private slots:
     void addressField_data()
     {
         QTest::addColumn<QString>("address");
-        QTest::addColumn<bool>("usable");
+        QTest::addColumn<QString>("status");
         // clang-format off
-        QTest::newRow("IPv6") << "::1" << false;
-        QTest::newRow("any address") << "0.0.0.0" << false;
-        QTest::newRow("multicast") << "239.1.2.3" << false;
+        QTest::newRow("IPv6") << "::1" << "Invalid IP address";
+        QTest::newRow("any address") << "0.0.0.0" << "Invalid IP address";
+        QTest::newRow("multicast") << "239.1.2.3" << "Invalid IP address";
+        QTest::newRow("two numbers") << "127.2" << "Invalid IP address";
+        QTest::newRow("one number") << "2130706434" << "Invalid IP address";
+        QTest::newRow("hexadecimal") << "0x7f000002" << "Invalid IP address";
+        QTest::newRow("leading zero") << "127.0.0.02" << "Invalid IP address";
+        QTest::newRow("a silent address of this machine") << "127.0.0.3" << "Timeout!";
         // clang-format on
     }
 
+    // Every address is typed while a Read of the unit runs; the press ends
+    // that Read. Refused forms would all reach the unit at 127.0.0.2, and a
+    // silent local address gets back only the tool's own requests.
     void addressField()
     {
         QFETCH(QString, address);
-        QFETCH(bool, usable);
+        QFETCH(QString, status);
+        const bool usable = status != "Invalid IP address";
+        const RadioConfig before = ConfigSnapshot::takeConfig(window);
+        unit.setStopAfter(1); // its one answer sets what the tabs hold already
+        dialog->readButton->click();
+        QVERIFY(spin([this] { return dialog->transactionCount == 1; }, 5000));
         dialog->ipAddressEdit->setText(address);
         QCOMPARE(dialog->ipAddressEdit->palette().color(QPalette::Text),
                  QColor(usable ? Qt::black : Qt::red));
-        // Buttons are pressed only for texts that can reach no host but this one.
-        if (usable || !(QHostAddress(address).isNull() || QHostAddress(address).isLoopback()))
-            return;
         QSignalSpy requests(server, exchanged);
         QVERIFY(requests.isValid());
-        for (QPushButton *button : {dialog->readButton, dialog->writeButton, dialog->factoryButton})
+        for (QPushButton *button : {dialog->writeButton, dialog->factoryButton, dialog->readButton})
             button->click();
-        QCOMPARE(dialog->statusLabel->text(), QString("Invalid IP address"));
-        QVERIFY(!dialog->timer->isActive());
+        QVERIFY(spin([this] { return !dialog->walk->isRunning(); }, 5000));
+        QCOMPARE(dialog->statusLabel->text(), status);
         QVERIFY(!requests.wait(1000));
+        QCOMPARE(ConfigSnapshot::takeConfig(window), before);
+    }
+
+    // A program that holds port 2055 alone would get the unit's answers.
+    void portInUse()
+    {
+        delete server;
+        dialog->close();
+        QUdpSocket other;
+        QVERIFY(other.bind(QHostAddress::AnyIPv4, UdpWalk::UnitPort, QUdpSocket::DontShareAddress));
+        window->networkAct->trigger();
+        QCOMPARE(window->udpDialog->statusLabel->text(),
+                 QString("UDP port 2055 is in use by another program"));
     }
 
     // Another socket floods port 2055 with random datagrams during a Read:
@@ -218,7 +242,7 @@ private slots:
             for (int i = 0; i < 10000; ++i) {
                 QByteArray junk(int(random.bounded(1, 2048)), Qt::Uninitialized);
                 random.fillRange(reinterpret_cast<quint32 *>(junk.data()), junk.size() / 4);
-                socket.writeDatagram(junk, QHostAddress::LocalHost, DialogUDP::UnitPort);
+                socket.writeDatagram(junk, QHostAddress::LocalHost, UdpWalk::UnitPort);
             }
         }));
         qint64 longest = 0;
@@ -227,7 +251,7 @@ private slots:
         connect(&ticker, &QTimer::timeout, [&] { longest = qMax(longest, turn.restart()); });
         dialog->readButton->click();
         turn.start(), ticker.start(5), flooder->start();
-        QVERIFY(spin([&] { return !dialog->timer->isActive() && flooder->isFinished(); }, 30000));
+        QVERIFY(spin([&] { return !dialog->walk->isRunning() && flooder->isFinished(); }, 30000));
         // Every datagram counts as an answer and brings the next request forward.
         QCOMPARE(dialog->statusLabel->text(), QString("Complete!"));
         QTRY_VERIFY(!dialog->udpSocket->hasPendingDatagrams());
