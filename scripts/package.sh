@@ -21,6 +21,12 @@ if grep -E 'tst_|bench_|fuzz_|\.a$|/include/' <<<"$files"; then
     echo "the package holds files it should not" >&2
     exit 1
 fi
+# Two spaces open a line that apt shows verbatim, unwrapped.
+if dpkg-deb -f "$deb" Description | grep -q '^  '; then
+    echo "the package description has verbatim lines:" >&2
+    dpkg-deb -f "$deb" Description >&2
+    exit 1
+fi
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "depends: $depends"
 for library in libc6 libqt5core5a libqt5gui5 libqt5widgets5 libqt5network5 libqt5serialport5; do
