@@ -14,7 +14,8 @@ files=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for path in ./usr/bin/velmora-radio ./usr/bin/radio-unit-sim \
             ./usr/share/applications/velmora-radio.desktop \
             ./usr/share/icons/hicolor/16x16/apps/velmora-radio.png \
-            ./usr/share/icons/hicolor/32x32/apps/velmora-radio.png; do
+            ./usr/share/icons/hicolor/32x32/apps/velmora-radio.png \
+            $(for page in resources/man/*.1; do echo "./usr/share/man/man1/${page##*/}.gz"; done); do
     grep -qx "$path" <<<"$files" || { echo "missing from the package: $path" >&2; exit 1; }
 done
 if grep -E 'tst_|bench_|fuzz_|\.a$|/include/' <<<"$files"; then
