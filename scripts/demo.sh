@@ -8,12 +8,7 @@ cd "$(dirname "$0")/.."
 link=/tmp/velmora-unit
 sample=samples/hump-yard-north.cfg
 
-if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-    echo "No display: the tool is a desktop program and needs one to show its window."
-    echo "On a machine without a screen, run the demo under a virtual one:"
-    echo "    sudo apt-get install -y xvfb && xvfb-run -a scripts/demo.sh"
-    exit 1
-fi
+scripts/need-display.sh scripts/demo.sh
 scripts/build.sh >/dev/null
 
 log=$(mktemp)
