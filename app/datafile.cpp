@@ -170,6 +170,16 @@ bool saveFields(const QString &fileName, const QStringList &fields, QString *err
     return true;
 }
 
+QStringList loadFields(QIODevice *device)
+{
+    // A foreign file is refused on its first two fields; reading on would
+    // only pull in whatever it holds.
+    QStringList fields = readFields(device, 2);
+    if (checkHeader(fields.at(0), fields.at(1)) == Verdict::Accepted)
+        fields += readFields(device, FieldCount - 2);
+    return fields;
+}
+
 bool loadFields(const QString &fileName, QStringList *fields, QString *errorString)
 {
     QFile file(fileName);
@@ -177,11 +187,7 @@ bool loadFields(const QString &fileName, QStringList *fields, QString *errorStri
         *errorString = file.errorString();
         return false;
     }
-    // A foreign file is refused on its first two fields; reading on would
-    // only pull in whatever it holds.
-    *fields = readFields(&file, 2);
-    if (checkHeader(fields->at(0), fields->at(1)) == Verdict::Accepted)
-        *fields += readFields(&file, FieldCount - 2);
+    *fields = loadFields(&file);
     return true;
 }
 

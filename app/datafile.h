@@ -58,9 +58,12 @@ RadioConfig configFromFields(const QStringList &fields);
 /// the file is written in place. False with the system's reason on failure.
 bool saveFields(const QString &fileName, const QStringList &fields, QString *errorString);
 
-/// Opens fileName and reads its fields: all of them when the first two pass
-/// checkHeader, only those two otherwise. False with the system's reason
-/// when the file cannot be opened for reading.
+/// Reads the fields of a data file: all of them when the first two pass
+/// checkHeader, only those two otherwise.
+QStringList loadFields(QIODevice *device);
+
+/// Opens fileName and reads its fields as above. False with the system's
+/// reason when the file cannot be opened for reading.
 bool loadFields(const QString &fileName, QStringList *fields, QString *errorString);
 
 } // namespace DataFile

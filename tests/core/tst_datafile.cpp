@@ -82,6 +82,8 @@ private slots:
     void smallestFile();
     void readFields_data();
     void readFields();
+    void loadStopsEarly_data();
+    void loadStopsEarly();
     void saveFields_data();
     void saveFields();
 };
@@ -124,6 +126,35 @@ void TestDataFile::readFields()
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QCOMPARE(fieldSpec(DataFile::readFields(&buffer, fields.count(QLatin1Char('|')) + 1)), fields);
+}
+
+void TestDataFile::loadStopsEarly_data()
+{
+    QTest::addColumn<QString>("identifier");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<int>("read");
+    // clang-format off
+    QTest::newRow("accepted") << "Version" << "100" << 2522;
+    QTest::newRow("foreign") << "Other" << "100" << 2;
+    QTest::newRow("newer") << "Version" << "101" << 2;
+    // clang-format on
+}
+
+// A refused file of well-formed strings, such as another program's data, is
+// read no further than its two header fields.
+void TestDataFile::loadStopsEarly()
+{
+    QFETCH(QString, identifier);
+    QFETCH(QString, format);
+    QFETCH(int, read);
+    QStringList fields{identifier, format};
+    while (fields.size() < 5000)
+        fields << QStringLiteral("data");
+    QByteArray bytes = bytesOf(fields);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QCOMPARE(DataFile::loadFields(&buffer).size(), read);
+    QCOMPARE(buffer.pos(), bytesOf(fields.mid(0, read)).size());
 }
 
 void TestDataFile::saveFields_data()

@@ -162,6 +162,13 @@ void TestMainWindow::saveAs()
     QCOMPARE(asked, 3);
     QCOMPARE(window.curFile, answer);
     QCOMPARE(contents(answer).size(), 10340);
+    // Each confirmation goes again after its 2000 ms.
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("File saved"));
+    QTRY_COMPARE_WITH_TIMEOUT(window.statusBar()->currentMessage(), QString(), 10000);
+    window.askOpenFileName = [&](QWidget *) { return answer; };
+    window.openAct->trigger();
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("File loaded"));
+    QTRY_COMPARE_WITH_TIMEOUT(window.statusBar()->currentMessage(), QString(), 10000);
 }
 
 QTEST_MAIN(TestMainWindow)

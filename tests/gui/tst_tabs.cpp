@@ -4,6 +4,7 @@
 #include "tabs/radiotab.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTableWidgetItem>
 #include <QTest>
@@ -97,11 +98,14 @@ void TestTabs::homeRows_data()
     QTest::addColumn<QString>("texts");
     QTest::addColumn<QString>("colours");
 
-    // Typed is "column=text" in the order the cells are set.
+    // Typed is "column=text" in the order the cells are set, or "*=" and the
+    // five texts of a row set whole, as a file or a Read sets it.
     // clang-format off
     QTest::newRow("901 fills RX and both RAN") << "0=901" << "901|901|01|01|" << "BBBBB";
     QTest::newRow("50 fills RX only") << "0=50" << "50|50|||" << "BBRRB";
     QTest::newRow("no fill once RX holds text") << "1=50;0=350" << "350|50|||" << "RRRRB";
+    QTest::newRow("no fill once RAN RX holds text") << "3=01;0=901" << "901|||01|" << "RRRBB";
+    QTest::newRow("set whole, bad channel") << "*=150|150|01|01|" << "150|150|01|01|" << "RRBBB";
     QTest::newRow("no fill from another column") << "1=901" << "|901|||" << "RRRRB";
     QTest::newRow("no fill when emptying RX recolours TX") << "0=50;1=350;1=" << "50||||" << "BRRRB";
     QTest::newRow("301 is no channel") << "0=301" << "301|301|01|01|" << "RRBBB";
@@ -137,8 +141,13 @@ void TestTabs::homeRows()
 
     HomeTab tab(nullptr);
     const int row = 321;
-    for (const QString &step : typed.split(QLatin1Char(';')))
-        tab.items[row][step.left(1).toInt()]->setText(step.mid(2));
+    for (const QString &step : typed.split(QLatin1Char(';'))) {
+        const QStringList whole = step.mid(2).split(QLatin1Char('|'));
+        if (step.startsWith(QLatin1Char('*')))
+            tab.setRow(row, {whole[0], whole[1], whole[2], whole[3], whole[4]});
+        else
+            tab.items[row][step.left(1).toInt()]->setText(step.mid(2));
+    }
     QStringList gotTexts;
     QString gotColours;
     for (QTableWidgetItem *cell : tab.items[row]) {
@@ -153,6 +162,9 @@ void TestTabs::homeRows()
 
 void TestTabs::hiddenAndShown()
 {
+    RadioTab radio(nullptr);
+    radio.show();
+    QVERIFY(radio.internalRadioCombo->isVisible() && !radio.railroadCombo->isVisible());
     FeatureTab features(nullptr);
     features.show();
     for (int bit = 0; bit < 16; ++bit)
