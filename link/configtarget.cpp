@@ -79,10 +79,12 @@ void ConfigModel::setRow(int row, const HomeRow &texts)
     if (row < 0 || row >= config.rows.size())
         return;
     HomeRow &cells = config.rows[row];
+    int cell = row * 5;
     for (auto part :
          {&HomeRow::tx, &HomeRow::rx, &HomeRow::ranTx, &HomeRow::ranRx, &HomeRow::label}) {
-        if (cells.*part != texts.*part)
+        if (!cellSet.testBit(cell) || cells.*part != texts.*part)
             cells.*part = texts.*part;
+        cellSet.setBit(cell++);
     }
 }
 

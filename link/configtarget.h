@@ -4,6 +4,7 @@
 #include "link/answers.h"
 #include "link/radioconfig.h"
 
+#include <QBitArray>
 #include <QStringList>
 
 /// Where the values of the unit's answers and of data files go: the editor
@@ -51,12 +52,17 @@ public:
     void setIndex(Answer::Kind field, int index) override;
     /// The bit string follows only a change of the word.
     void setFeatures(quint16 word) override;
-    /// A cell set to a text equal to its own (null and empty are equal)
-    /// keeps its own, as a table item does.
+    /// A cell takes the first text it is given as it is; later, a text
+    /// equal to its own (null and empty are equal) leaves it as it was, as
+    /// a table item does.
     void setRow(int row, const HomeRow &texts) override;
 
     /// The fields of the data file the window's Save writes.
     QStringList fields() const;
+
+private:
+    /// The cells that were set at least once, row by row.
+    QBitArray cellSet = QBitArray(RadioConfig::HomeRowCount * 5);
 };
 
 #endif

@@ -229,7 +229,13 @@ void RadioUnit::loadConfig(const RadioConfig &config)
 {
     qint32 recordCounter = 1;
     for (int index = 0; index < Frames::CommandCount; ++index)
-        writeAnswer(Frames::buildWriteFrame(index, config, recordCounter), false);
+        store(Frames::buildWriteFrame(index, config, recordCounter));
+}
+
+bool RadioUnit::store(const QByteArray &writeFrame)
+{
+    return writeFrame.size() >= 2 &&
+           quint8(writeAnswer(writeFrame, false).back()) == StatusAccepted;
 }
 
 RadioConfig RadioUnit::toConfig() const

@@ -58,6 +58,8 @@ public:
     /// Stores every parameter and record of a configuration, as a write walk
     /// would; knobs, counters and the log are not touched.
     void loadConfig(const RadioConfig &config);
+    /// Stores one write frame the same way; false when it is refused.
+    bool store(const QByteArray &writeFrame);
     /// Reads every parameter back into a fresh configuration, as the tool's
     /// Read would.
     RadioConfig toConfig() const;

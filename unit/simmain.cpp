@@ -2,6 +2,7 @@
 // tool can be tried without the hardware.
 
 #include "app/datafile.h"
+#include "link/frames.h"
 #include "unit/radiounit.h"
 #include "unit/unitserver.h"
 
@@ -10,11 +11,13 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QSharedPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -67,19 +70,22 @@ class Simulator : public QObject
 
 public:
     QList<UnitServer *> servers;
+    QHash<QObject *, QString> unitOf; ///< "unit k: " for a fleet, else empty
     QByteArray unasked;
 
 public slots:
     void logExchange(const QString &peer, const QByteArray &request, const QByteArray &answer)
     {
-        logLine(QStringLiteral("%1 <- %2").arg(peer, hex(request)));
-        logLine(answer.isEmpty() ? QStringLiteral("%1 -> (no answer)").arg(peer)
-                                 : QStringLiteral("%1 -> %2").arg(peer, hex(answer)));
+        const QString who = unitOf.value(sender()) + peer;
+        logLine(QStringLiteral("%1 <- %2").arg(who, hex(request)));
+        logLine(answer.isEmpty() ? QStringLiteral("%1 -> (no answer)").arg(who)
+                                 : QStringLiteral("%1 -> %2").arg(who, hex(answer)));
     }
 
     void logUnasked(const QString &peer, const QByteArray &bytes)
     {
-        logLine(QStringLiteral("%1 -> %2 (unasked)").arg(peer, hex(bytes)));
+        logLine(
+            QStringLiteral("%1%2 -> %3 (unasked)").arg(unitOf.value(sender()), peer, hex(bytes)));
     }
 
     void sendUnasked()
@@ -105,7 +111,8 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Emulates one radio unit so that the configuration tool can be tried without one.\n"
+        "Emulates one radio unit, or a fleet of them, so that the configuration tool can be\n"
+        "tried without one.\n"
         "It answers Read, Write and Factory Mode requests over UDP and over a serial line\n"
         "(a pseudo-terminal it creates, or a serial device), and logs every request and\n"
         "answer as hex with a time stamp. Stop it with Ctrl+C; --save then writes the\n"
@@ -190,9 +197,19 @@ int main(int argc, char *argv[])
     const QCommandLineOption maxSeconds(QStringLiteral("max-seconds"),
                                         QStringLiteral("Stop by itself after N seconds."),
                                         QStringLiteral("N"));
-    parser.addOptions({udpAddress, udpPort, replyPort, noUdp, allowNonLoopback, serial, noSerial,
-                       ptyLink, load, save, errorCode, errorRecord, stopAfter, delay, pieceSize,
-                       pieceGap, unasked, unaskedInterval, maxSeconds});
+    const QCommandLineOption fleet(
+        QStringLiteral("fleet"),
+        QStringLiteral("Serve N units: on N consecutive addresses from --udp-address and, with "
+                       "--pty-link PREFIX, on N pseudo-terminals linked as PREFIX1, PREFIX2 ... "
+                       "Unit k has the loaded configuration with -k after its serial number; "
+                       "--save then wants {unit} in its name."),
+        QStringLiteral("N"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"),
+                                   QStringLiteral("Do not log each request and answer."));
+    parser.addOptions({udpAddress, udpPort, replyPort, noUdp,    allowNonLoopback, serial,
+                       noSerial,   ptyLink, load,      save,     errorCode,        errorRecord,
+                       stopAfter,  delay,   pieceSize, pieceGap, unasked,          unaskedInterval,
+                       maxSeconds, fleet,   quiet});
     parser.process(app);
 
     auto fail = [](const QString &text) {
@@ -207,7 +224,10 @@ int main(int argc, char *argv[])
 
     // Every option is checked before anything is bound, opened or linked, so
     // that a refused run leaves nothing behind.
-    RadioUnit unit;
+    int count = 1;
+    if (parser.isSet(fleet) && !number(fleet, 1, 4096, &count))
+        return fail(QStringLiteral("--fleet wants a count of 1 to 4096"));
+    RadioConfig loaded;
     if (parser.isSet(load)) {
         QStringList fields;
         QString error;
@@ -216,26 +236,44 @@ int main(int argc, char *argv[])
         if (DataFile::checkHeader(fields.at(0), fields.at(1)) != DataFile::Verdict::Accepted)
             return fail(
                 QStringLiteral("%1 is not a data file of the tool").arg(parser.value(load)));
-        unit.loadConfig(DataFile::configFromFields(fields));
+        loaded = DataFile::configFromFields(fields);
     }
+    if (count > 1 && parser.isSet(save) && !parser.value(save).contains(QLatin1String("{unit}")))
+        return fail(QStringLiteral("--save wants {unit} in its name with --fleet"));
+    QList<QSharedPointer<RadioUnit>> units;
+    for (int k = 1; k <= count; ++k) {
+        units << QSharedPointer<RadioUnit>::create();
+        GeneralSettings general = units.last()->toConfig().general;
+        if (parser.isSet(load)) {
+            units.last()->loadConfig(loaded);
+            general = loaded.general;
+        }
+        general.serialNumber += QStringLiteral("-%1").arg(k);
+        if (parser.isSet(fleet))
+            units.last()->store(Frames::buildGeneralWriteFrame(2, general));
+    }
+    const auto everyUnit = [&](const std::function<void(RadioUnit &)> &set) {
+        for (const QSharedPointer<RadioUnit> &unit : units)
+            set(*unit);
+    };
     for (const QString &text : parser.values(errorCode)) {
         QByteArray code;
         if (!parseHex(text, &code) || code.size() != 1)
             return fail(QStringLiteral("--error-code wants one byte in hex, not %1").arg(text));
-        unit.setErrorForCode(code.at(0));
+        everyUnit([&](RadioUnit &unit) { unit.setErrorForCode(code.at(0)); });
     }
     for (const QString &text : parser.values(errorRecord)) {
         bool ok = false;
         const int record = text.toInt(&ok);
         if (!ok || record < 1 || record > RadioUnit::RecordCount)
             return fail(QStringLiteral("--error-record wants 1 to 500, not %1").arg(text));
-        unit.setErrorForRecord(record);
+        everyUnit([&](RadioUnit &unit) { unit.setErrorForRecord(record); });
     }
     int value = 0;
     if (parser.isSet(stopAfter)) {
         if (!number(stopAfter, 0, INT_MAX, &value))
             return fail(QStringLiteral("--stop-after wants a count"));
-        unit.setStopAfter(value);
+        everyUnit([&](RadioUnit &unit) { unit.setStopAfter(value); });
     }
     int answerDelay = 0, size = 0, gap = 0;
     if (parser.isSet(delay) && !number(delay, 0, 600000, &answerDelay))
@@ -253,45 +291,65 @@ int main(int argc, char *argv[])
     int seconds = 0;
     if (parser.isSet(maxSeconds) && !number(maxSeconds, 1, 86400 * 7, &seconds))
         return fail(QStringLiteral("--max-seconds wants a count"));
-    const QHostAddress address(parser.value(udpAddress));
+    const QHostAddress first(parser.value(udpAddress));
     int port = 0, reply = 0;
+    QList<QHostAddress> addresses;
     if (!parser.isSet(noUdp)) {
-        if (address.isNull())
+        if (first.protocol() != QAbstractSocket::IPv4Protocol)
             return fail(QStringLiteral("bad --udp-address %1").arg(parser.value(udpAddress)));
-        if (!address.isLoopback() && !parser.isSet(allowNonLoopback))
-            return fail(QStringLiteral("%1 is not a loopback address; add --allow-non-loopback "
-                                       "if you really mean it")
-                            .arg(address.toString()));
+        for (int k = 0; k < count; ++k) {
+            const QHostAddress address(first.toIPv4Address() + quint32(k));
+            if (!address.isLoopback() && !parser.isSet(allowNonLoopback))
+                return fail(QStringLiteral("%1 is not a loopback address; add --allow-non-loopback "
+                                           "if you really mean it")
+                                .arg(address.toString()));
+            addresses << address;
+        }
         if (!number(udpPort, 0, 65535, &port) || !number(replyPort, 1, 65535, &reply))
             return fail(QStringLiteral("ports are 1 to 65535 (0 listens on a free port)"));
     }
     const bool pty = !parser.isSet(noSerial) && !parser.isSet(serial);
-    const QString linkName = pty ? parser.value(ptyLink) : QString();
+    if (!pty && !parser.isSet(noSerial) && count > 1)
+        return fail(QStringLiteral("--serial serves one unit; a fleet gets pseudo-terminals"));
+    QStringList linkNames;
+    for (int k = 1; pty && parser.isSet(ptyLink) && k <= count; ++k)
+        linkNames << parser.value(ptyLink) + (parser.isSet(fleet) ? QString::number(k) : QString());
     // Only a link of ours from an earlier run is replaced, never a user's file.
-    if (!linkName.isEmpty() && QFileInfo(linkName).exists() && !QFileInfo(linkName).isSymLink())
-        return fail(
-            QStringLiteral("%1 exists and is not a symbolic link; not replacing it").arg(linkName));
+    for (const QString &linkName : linkNames) {
+        if (QFileInfo(linkName).exists() && !QFileInfo(linkName).isSymLink())
+            return fail(QStringLiteral("%1 exists and is not a symbolic link; not replacing it")
+                            .arg(linkName));
+    }
     if (parser.isSet(noUdp) && parser.isSet(noSerial))
         return fail(QStringLiteral("nothing to serve (--no-udp and --no-serial)"));
 
     Simulator sim;
     sim.unasked = unaskedBytes;
-    if (!parser.isSet(noUdp)) {
-        auto *udp = new UdpUnitServer(&unit, &sim);
-        udp->setReplyPort(quint16(reply));
-        if (!udp->bind(address, quint16(port)))
-            return fail(QStringLiteral("cannot bind %1:%2: %3")
-                            .arg(address.toString())
-                            .arg(port)
-                            .arg(udp->errorString()));
-        logLine(QStringLiteral("udp: listening on %1:%2, answering to port %3")
-                    .arg(address.toString())
-                    .arg(udp->localPort())
-                    .arg(reply));
-        sim.servers.append(udp);
-    }
-    if (!parser.isSet(noSerial)) {
-        auto *line = new SerialUnitServer(&unit, &sim);
+    const auto serve = [&](UnitServer *server, int k) {
+        sim.servers.append(server);
+        if (count > 1)
+            sim.unitOf.insert(server, QStringLiteral("unit %1: ").arg(k));
+    };
+    for (int k = 1; k <= count; ++k) {
+        RadioUnit *unit = units.at(k - 1).data();
+        if (!parser.isSet(noUdp)) {
+            auto *udp = new UdpUnitServer(unit, &sim);
+            udp->setReplyPort(quint16(reply));
+            const QHostAddress &address = addresses.at(k - 1);
+            if (!udp->bind(address, quint16(port)))
+                return fail(QStringLiteral("cannot bind %1:%2: %3")
+                                .arg(address.toString())
+                                .arg(port)
+                                .arg(udp->errorString()));
+            logLine(QStringLiteral("udp: listening on %1:%2, answering to port %3")
+                        .arg(address.toString())
+                        .arg(udp->localPort())
+                        .arg(reply));
+            serve(udp, k);
+        }
+        if (parser.isSet(noSerial))
+            continue;
+        auto *line = new SerialUnitServer(unit, &sim);
         if (!pty) {
             if (!line->openDevice(parser.value(serial)))
                 return fail(QStringLiteral("cannot open %1: %2")
@@ -301,7 +359,8 @@ int main(int argc, char *argv[])
             if (!line->openPseudoTerminal())
                 return fail(QStringLiteral("no pseudo-terminal: %1").arg(line->errorString()));
             logLine(QStringLiteral("pty: %1").arg(line->slavePath()));
-            if (!linkName.isEmpty()) {
+            if (!linkNames.isEmpty()) {
+                const QString &linkName = linkNames.at(k - 1);
                 if (QFileInfo(linkName).isSymLink())
                     QFile::remove(linkName);
                 if (!QFile::link(line->slavePath(), linkName))
@@ -309,14 +368,15 @@ int main(int argc, char *argv[])
                 logLine(QStringLiteral("pty link: %1").arg(linkName));
             }
         }
-        sim.servers.append(line);
+        serve(line, k);
     }
 
     for (UnitServer *server : sim.servers) {
         server->setAnswerDelay(answerDelay);
         server->setPieces(size, gap);
-        QObject::connect(server, SIGNAL(exchanged(QString, QByteArray, QByteArray)), &sim,
-                         SLOT(logExchange(QString, QByteArray, QByteArray)));
+        if (!parser.isSet(quiet))
+            QObject::connect(server, SIGNAL(exchanged(QString, QByteArray, QByteArray)), &sim,
+                             SLOT(logExchange(QString, QByteArray, QByteArray)));
         QObject::connect(server, SIGNAL(unaskedSent(QString, QByteArray)), &sim,
                          SLOT(logUnasked(QString, QByteArray)));
     }
@@ -341,17 +401,24 @@ int main(int argc, char *argv[])
 
     const int status = app.exec();
 
-    if (!linkName.isEmpty() && QFileInfo(linkName).isSymLink())
-        QFile::remove(linkName);
-    logLine(QStringLiteral("%1 requests served").arg(unit.requestCount()));
-    if (parser.isSet(save)) {
-        const RadioConfig config = unit.toConfig();
+    for (const QString &linkName : linkNames) {
+        if (QFileInfo(linkName).isSymLink())
+            QFile::remove(linkName);
+    }
+    int served = 0;
+    for (const QSharedPointer<RadioUnit> &unit : units)
+        served += unit->requestCount();
+    logLine(QStringLiteral("%1 requests served").arg(served));
+    for (int k = 1; parser.isSet(save) && k <= count; ++k) {
+        const RadioConfig config = units.at(k - 1)->toConfig();
         const QStringList fields = DataFile::fieldsFromConfig(
             config, DataFile::checksFromFeatureWord(config.general.features));
+        const QString path =
+            QString(parser.value(save)).replace(QLatin1String("{unit}"), QString::number(k));
         QString error;
-        if (!DataFile::saveFields(parser.value(save), fields, &error))
-            return fail(QStringLiteral("cannot save %1: %2").arg(parser.value(save), error));
-        logLine(QStringLiteral("saved %1").arg(parser.value(save)));
+        if (!DataFile::saveFields(path, fields, &error))
+            return fail(QStringLiteral("cannot save %1: %2").arg(path, error));
+        logLine(QStringLiteral("saved %1").arg(path));
     }
     return status;
 }

@@ -1,0 +1,45 @@
+#ifndef VELMORA_CLI_OPTIONS_H
+#define VELMORA_CLI_OPTIONS_H
+
+#include <QHostAddress>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+/// One unit to serve: an address on the network or a serial port.
+struct UnitSpec
+{
+    bool serial = false;
+    QString target;       ///< the address as typed, or the port
+    QString name;         ///< what {unit} and the output show
+    QHostAddress address; ///< network units only
+};
+
+/// The command line, checked: everything a command needs and nothing it
+/// does not take.
+struct Options
+{
+    QString command;
+    QStringList files; ///< FILE, IN OUT or FILE1 FILE2
+    QList<UnitSpec> units;
+    QString output;
+    QString base;
+    QString backupDir = QStringLiteral("backups");
+    QString trace;
+    bool homeBypass = false;
+    bool keepIdentity = false;
+    bool noBackup = false;
+    bool noVerify = false;
+    bool json = false;
+    bool quiet = false;
+    bool help = false;
+};
+
+/// Parses the arguments after the program name. False with one line that
+/// says what is wrong.
+bool parseOptions(const QStringList &arguments, Options *options, QString *error);
+
+/// The usage text of --help.
+QString usage();
+
+#endif

@@ -1,0 +1,237 @@
+#include "app/datafile.h"
+#include "app/mainwindow.h"
+#include "link/linkdialog.h"
+#include "tests/testsupport.h"
+#include "unit/radiounit.h"
+
+#include <QtTest>
+
+namespace {
+
+QStringList fieldsOf(const QString &path)
+{
+    QStringList fields;
+    QString error;
+    return DataFile::loadFields(path, &fields, &error) ? fields : QStringList{error};
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// What the window saves after a Read of a unit holding config (or a unit
+// nobody configured): a fresh window, every answer through its decoder.
+QByteArray savedAfterRead(const RadioConfig *config, const QString &path)
+{
+    RadioUnit unit;
+    if (config)
+        unit.loadConfig(*config);
+    MainWindow window;
+    LinkDialog dialog(&window);
+    for (const QByteArray &request : walkOf("read", Frames::CommandCount, {}))
+        dialog.showResponse(unit.answer(request));
+    return window.saveFile(path) ? contents(path) : QByteArray("<not saved>");
+}
+
+} // namespace
+
+// velmora-cli run as a maintainer runs it, against emulated units served by
+// radio-unit-sim on loopback addresses and pseudo-terminals.
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QProcess sim;
+
+    QString at(const QString &name) const { return dir.filePath(name); }
+
+    // Starts radio-unit-sim and waits until it serves every unit asked for.
+    bool startSim(const QString &options)
+    {
+        if (options.isEmpty())
+            return true;
+        const QStringList arguments = options.split(' ').replaceInStrings("OUT/", dir.path() + '/');
+        // Into a file: a pipe nobody reads would stall it once full.
+        sim.setStandardOutputFile(at("sim.log"));
+        sim.start(RADIO_UNIT_SIM, arguments + QStringList{"--max-seconds", "120"});
+        const int fleet = arguments.contains("--fleet")
+                              ? arguments.at(arguments.indexOf("--fleet") + 1).toInt()
+                              : 1;
+        const int expected =
+            fleet * (!arguments.contains("--no-udp") + arguments.contains("--pty-link"));
+        const auto served = [&] {
+            const QByteArray log = contents(at("sim.log"));
+            return log.count("udp: listening") + log.count("pty link:");
+        };
+        QElapsedTimer clock;
+        for (clock.start(); served() < expected && !clock.hasExpired(10000);)
+            sim.waitForFinished(20);
+        return served() == expected;
+    }
+
+    // Stops radio-unit-sim; its log.
+    QByteArray stopSim()
+    {
+        if (sim.state() == QProcess::NotRunning)
+            return QByteArray();
+        sim.terminate();
+        sim.waitForFinished(10000);
+        return contents(at("sim.log"));
+    }
+
+    int cli(const QString &command, QByteArray *output)
+    {
+        QProcess run;
+        run.setProcessChannelMode(QProcess::MergedChannels);
+        run.setWorkingDirectory(dir.path());
+        QStringList arguments = command.split(' ', Qt::SkipEmptyParts);
+        arguments.replaceInStrings("OUT/", dir.path() + '/').replaceInStrings("SAMPLE", SAMPLE);
+        run.start(VELMORA_CLI, arguments);
+        if (!run.waitForFinished(60000))
+            return -1;
+        *output = run.readAll();
+        return run.exitStatus() == QProcess::NormalExit ? run.exitCode() : -1;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        const RadioConfig other = sampleConfig();
+        const QString checks = DataFile::checksFromFeatureWord(other.general.features);
+        QString error;
+        QVERIFY2(DataFile::saveFields(at("other.cfg"), DataFile::fieldsFromConfig(other, checks),
+                                      &error),
+                 qPrintable(error));
+        // clang-format off
+        QVERIFY(writeFile(at("foreign.cfg"), bytesOf({"Other program", "1", "data"})));
+        QVERIFY(writeFile(at("shape.json"), "{\n    \"format\": \"velmora-radio configuration\",\n    \"general\": {\n        \"ip\": 5\n    }\n}\n"));
+        QVERIFY(writeFile(at("range.csv"), "\xEF\xBB\xBFrow,tx,rx,ran_tx,ran_rx,label\n1,901,901,01,01,\"A, B\"\n501,5,5,,,\n"));
+        QVERIFY(writeFile(at("twice.csv"), "row,tx,rx,ran_tx,ran_rx,label\n3,5,5,,,\n\"3\",6,6,,,\n"));
+        // clang-format on
+    }
+
+    void cleanup() { stopSim(); }
+
+    void commands_data()
+    {
+        QTest::addColumn<QString>("simOptions");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output"); // a pattern of the whole output
+        QTest::addColumn<QString>("check");
+        const QString ok = "127\\.0\\.0\\.2  ok  [0-9.]+ s\n";
+        // clang-format off
+        QTest::newRow("read a configured unit") << "--no-serial --load SAMPLE" << "read --udp 127.0.0.2 -o OUT/read.cfg" << 0 << ok << "saved as the window saves: sample";
+        QTest::newRow("read a fresh unit to JSON") << "--no-serial" << "read --udp 127.0.0.2 -o OUT/fresh.json --json" << 0 << "\\{.*\"result\":\"ok\".*\\}\n" << "saved as the window saves: fresh";
+        QTest::newRow("write with backup, identity kept") << "--no-serial --load SAMPLE" << "write OUT/other.cfg --udp 127.0.0.2 --keep-identity --backup-dir OUT/backups" << 0 << ok << "backup and identity";
+        QTest::newRow("write refused by the unit") << "--no-serial --error-record 12" << "write OUT/other.cfg --udp 127.0.0.2 --no-backup" << 1 << "127\\.0\\.0\\.2  parameter error: Channel parameter error detected  [0-9.]+ s\n" << "";
+        QTest::newRow("verify with a planted difference") << "--no-serial --load OUT/other.cfg" << "verify SAMPLE --udp 127.0.0.2 --home-bypass" << 1 << "127\\.0\\.0\\.2  verify: 10 fields differ  [0-9.]+ s\n  general.ip: \"10.20.30.41\" -> \"172.16.5.4\"\n(  .*\n){9}" << "";
+        QTest::newRow("factory mode, traced") << "--no-serial" << "factory --udp 127.0.0.2 --trace OUT/trace.txt" << 0 << ok << "factory frame traced";
+        QTest::newRow("fleet of four, one silent") << "--fleet 3 --no-serial --load SAMPLE" << "read --udp 127.0.0.2 --udp 127.0.0.3 --udp 127.0.0.4 --udp 127.0.0.5 -o OUT/{unit}.cfg" << 1 << "(127\\.0\\.0\\.[234]  ok  [0-9.]+ s\n){3}127\\.0\\.0\\.5  timeout  [0-9.]+ s\n" << "three units read";
+        QTest::newRow("fleet of two on pseudo-terminals") << "--fleet 2 --no-udp --pty-link OUT/unit" << "read --serial OUT/unit1 --serial OUT/unit2 -o OUT/{unit}.cfg" << 0 << "unit1  ok  [0-9.]+ s\nunit2  ok  [0-9.]+ s\n" << "two units read";
+        QTest::newRow("diff") << "" << "diff SAMPLE OUT/other.cfg" << 1 << "general.ip: \"10.20.30.41\" -> \"172.16.5.4\"\n(.*\n){2000,}" << "";
+        QTest::newRow("no difference") << "" << "diff SAMPLE SAMPLE" << 0 << "" << "";
+        QTest::newRow("convert to JSON and back") << "" << "convert SAMPLE OUT/sample.json" << 0 << "" << "json round trip";
+        QTest::newRow("convert to CSV and back") << "" << "convert SAMPLE OUT/sample.csv" << 0 << "" << "csv round trip";
+        QTest::newRow("unknown command") << "--no-serial" << "frob --udp 127.0.0.2" << 2 << "velmora-cli: unknown command \"frob\".*\n" << "nothing sent";
+        QTest::newRow("no unit") << "--no-serial" << "read -o OUT/x.cfg" << 2 << "velmora-cli: read needs at least one unit.*\n" << "nothing sent";
+        QTest::newRow("shortened address") << "--no-serial" << "read --udp 127.2 -o OUT/x.cfg" << 2 << "velmora-cli: 127.2 is not the address of one IPv4 host.*\n" << "nothing sent";
+        QTest::newRow("missing data file") << "--no-serial" << "write OUT/none.cfg --udp 127.0.0.2" << 2 << "velmora-cli: .*none.cfg: No such file or directory\n" << "nothing sent";
+        QTest::newRow("foreign data file") << "--no-serial" << "verify OUT/foreign.cfg --udp 127.0.0.2" << 2 << "velmora-cli: .*foreign.cfg: not a data file of velmora-radio\n" << "nothing sent";
+        QTest::newRow("JSON of the wrong shape") << "--no-serial" << "write OUT/shape.json --udp 127.0.0.2" << 2 << "velmora-cli: .*shape.json:4: general.ip must be a text or null\n" << "nothing sent";
+        QTest::newRow("CSV row out of range") << "" << "convert OUT/range.csv OUT/range.cfg" << 2 << "velmora-cli: .*range.csv:3: row \"501\" is no number from 1 to 500\n" << "nothing written";
+        QTest::newRow("CSV row twice") << "" << "convert OUT/twice.csv OUT/twice.cfg" << 2 << "velmora-cli: .*twice.csv:3: row 3 is given twice\n" << "nothing written";
+        // clang-format on
+    }
+
+    void commands()
+    {
+        QFETCH(QString, simOptions);
+        QFETCH(QString, command);
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        QFETCH(QString, check);
+        QVERIFY(startSim(simOptions.replace("SAMPLE", SAMPLE)));
+        QByteArray got;
+        QCOMPARE(cli(command, &got), status);
+        QVERIFY2(QRegularExpression("\\A" + output + "\\z").match(got).hasMatch(), got.constData());
+
+        const RadioConfig sample = DataFile::configFromFields(fieldsOf(SAMPLE));
+        QByteArray again;
+        const QMap<QString, std::function<bool()>> checks{
+            {"", [] { return true; }},
+            {"saved as the window saves: sample",
+             [&] { return contents(at("read.cfg")) == savedAfterRead(&sample, at("window.cfg")); }},
+            {"saved as the window saves: fresh",
+             [&] {
+                 return cli("convert OUT/fresh.json OUT/fresh.cfg", &again) == 0 &&
+                        contents(at("fresh.cfg")) == savedAfterRead(nullptr, at("window.cfg"));
+             }},
+            {"backup and identity",
+             [&] {
+                 const QStringList backups = QDir(at("backups")).entryList({"127.0.0.2-*.cfg"});
+                 // The unit now holds the file with its own identity.
+                 RadioConfig expected = sampleConfig();
+                 expected.general.ip = sample.general.ip,
+                 expected.general.gateway = sample.general.gateway;
+                 expected.general.subnetMask = sample.general.subnetMask;
+                 expected.general.serialNumber = sample.general.serialNumber;
+                 expected.general.userDescription = sample.general.userDescription;
+                 return backups.size() == 1 &&
+                        contents(at("backups/" + backups.first())) ==
+                            savedAfterRead(&sample, at("window.cfg")) &&
+                        cli("read --udp 127.0.0.2 -o OUT/after.cfg", &again) == 0 &&
+                        DataFile::configFromFields(fieldsOf(at("after.cfg"))) == expected;
+             }},
+            {"factory frame traced",
+             [&] {
+                 const QByteArray trace = contents(at("trace.txt"));
+                 return trace.contains(" 127.0.0.2 > 35 01 05\n") &&
+                        trace.contains(" 127.0.0.2 < 35 01 00\n");
+             }},
+            {"three units read",
+             [&] {
+                 for (int k = 1; k <= 3; ++k) {
+                     RadioConfig unit = sample;
+                     unit.general.serialNumber += QString("-%1").arg(k);
+                     if (DataFile::configFromFields(
+                             fieldsOf(at(QString("127.0.0.%1.cfg").arg(k + 1)))) != unit)
+                         return false;
+                 }
+                 return !QFile::exists(at("127.0.0.5.cfg"));
+             }},
+            {"two units read",
+             [&] {
+                 return fieldsOf(at("unit1.cfg")).value(7).endsWith("-1") &&
+                        fieldsOf(at("unit2.cfg")).value(7).endsWith("-2");
+             }},
+            {"json round trip",
+             [&] {
+                 return cli("convert OUT/sample.json OUT/back.cfg", &again) == 0 &&
+                        contents(at("back.cfg")) == contents(SAMPLE);
+             }},
+            {"csv round trip",
+             [&] {
+                 return cli("convert OUT/sample.csv OUT/table.cfg --base OUT/other.cfg", &again) ==
+                            0 &&
+                        cli("diff OUT/table.cfg OUT/other.cfg", &again) == 1 &&
+                        !again.contains("general.") &&
+                        cli("convert OUT/sample.csv OUT/same.cfg --base SAMPLE", &again) == 0 &&
+                        cli("diff OUT/same.cfg SAMPLE", &again) == 0;
+             }},
+            {"nothing sent", [&] { return !stopSim().contains(" <- "); }},
+            {"nothing written",
+             [&] {
+                 return QDir(dir.path()).entryList({"range.cfg", "twice.cfg"}).isEmpty();
+             }},
+        };
+        QVERIFY2(checks.value(check)(), qPrintable(check + "\n" + again));
+    }
+};
+
+QTEST_MAIN(TestCli)
+#include "tst_cli.moc"
