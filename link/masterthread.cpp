@@ -3,7 +3,7 @@
 #include "link/frames.h"
 
 #include <QDebug>
-#include <QMutexLocker>
+#include <QMutex>
 #include <QSerialPort>
 
 #ifdef Q_OS_LINUX
@@ -24,11 +24,13 @@ const int silenceMs = 10;
 // Holds a QMutex for a scope. Debian's Qt is not built for ThreadSanitizer,
 // which therefore cannot see inside QMutex; a sanitizer build tells it about
 // ours here, so that every access to the fields it guards is still checked.
+// It locks by hand: QMutexLocker is a class in Qt 5 and a template in Qt 6.
 class Locker
 {
 public:
-    explicit Locker(QMutex *mutex) : locker(mutex)
+    explicit Locker(QMutex *mutex) : mutex(mutex)
     {
+        mutex->lock();
 #ifdef VELMORA_TSAN
         __tsan_acquire(mutex);
 #endif
@@ -36,12 +38,15 @@ public:
     ~Locker()
     {
 #ifdef VELMORA_TSAN
-        __tsan_release(locker.mutex());
+        __tsan_release(mutex);
 #endif
+        mutex->unlock();
     }
+    Locker(const Locker &) = delete;
+    Locker &operator=(const Locker &) = delete;
 
 private:
-    QMutexLocker locker;
+    QMutex *const mutex;
 };
 
 } // namespace
