@@ -49,6 +49,17 @@ private:
     QMutex *const mutex;
 };
 
+// The number shown for an error is Qt 5's in both builds: Qt 6 dropped the
+// parity, framing and break-condition errors and moved every later one down.
+int errorCode(QSerialPort::SerialPortError error)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    if (error >= QSerialPort::WriteError)
+        return int(error) + 3;
+#endif
+    return int(error);
+}
+
 } // namespace
 
 MasterThread::MasterThread(QObject *parent) : QThread(parent) {}
@@ -129,7 +140,7 @@ void MasterThread::serve(const QString &currentPortName, const QString &type, bo
     if (!serial.open(QIODevice::ReadWrite)) {
         finish();
         emit error(
-            tr("Can't open %1, error code %2").arg(currentPortName).arg(int(serial.error())));
+            tr("Can't open %1, error code %2").arg(currentPortName).arg(errorCode(serial.error())));
         return;
     }
 

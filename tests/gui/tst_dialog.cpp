@@ -97,7 +97,8 @@ private slots:
         QTest::newRow("answers in pieces 3 ms apart") << "pieces 3" << "read" << true << 10 << 10 << "Complete! / Complete!";
         QTest::newRow("endless answer") << "endless 1048576" << "read" << false << 1 << 0 << "TimeOut / TimeOut";
         QTest::newRow("record 250 refused") << "record 250" << "write" << false << 510 << 510 << "Complete! / Channel parameter error detected";
-        QTest::newRow("empty port name") << "port " << "read" << false << 0 << 0 << "error: Can't open , error code [1-9][0-9]* / Error, Can't open , error code [1-9][0-9]*";
+        // "/dev/" is a folder: Qt 5 numbers that unknown error 11, Qt 6 counts 8 for it.
+        QTest::newRow("empty port name") << "port " << "read" << false << 0 << 0 << "error: Can't open , error code 11 / Error, Can't open , error code 11";
         QTest::newRow("missing device") << "port /dev/velmora-none" << "write" << false << 0 << 0 << "error: Can't open /dev/velmora-none, error code [1-9][0-9]* / Error, Can't open /dev/velmora-none, error code [1-9][0-9]*";
         // clang-format on
     }
