@@ -45,7 +45,7 @@ void TestFrames::writeFrames_data()
 
     // clang-format off
     QTest::newRow("dtmf keeps the low byte of 300") << 0 << 1 << "300" << QByteArray("36012c");
-    QTest::newRow("dtmf -1") << 0 << 1 << "-1" << QByteArray("3601ff");
+    QTest::newRow("dtmf -1 with U+2212 between Unicode blanks") << 0 << 1 << "\u2003\u22121\u00a0" << QByteArray("3601ff");
     QTest::newRow("dtmf not a number") << 0 << 1 << "abc" << QByteArray("360100");
     QTest::newRow("serial number empty") << 2 << 1 << "" << QByteArray("3701").leftJustified(36, '0');
     QTest::newRow("description cut to 16 bytes") << 3 << 1 << "0123456789ABCDEFGHIJ" << "3c01" + QByteArray("0123456789ABCDEF").toHex();

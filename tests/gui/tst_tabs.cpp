@@ -57,7 +57,7 @@ void TestTabs::fieldColours_data()
     };
     // clang-format off
     QTest::newRow("dtmf 1") << int(Dtmf) << "1" << 'B';
-    QTest::newRow("dtmf 20") << int(Dtmf) << "20" << 'B';
+    QTest::newRow("dtmf 20 between no-break spaces") << int(Dtmf) << "\u00a020\u00a0" << 'B';
     QTest::newRow("dtmf 0") << int(Dtmf) << "0" << 'R';
     QTest::newRow("dtmf 21") << int(Dtmf) << "21" << 'R';
     QTest::newRow("volume 20") << int(Volume) << "20" << 'B';
@@ -119,7 +119,7 @@ void TestTabs::homeRows_data()
     QTest::newRow("tx 800 low band") << "1=5;0=800;2=40;3=39" << "800|5|40|39|" << "BBRBB";
     QTest::newRow("tx 839 low band") << "1=839;0=839;2=40;3=39" << "839|839|40|39|" << "BBRBB";
     QTest::newRow("tx 840 no band") << "1=5;0=840;2=40;3=63" << "840|5|40|63|" << "RBBBB";
-    QTest::newRow("tx 900 high band") << "1=900;0=900;2=40;3=64" << "900|900|40|64|" << "BBBRB";
+    QTest::newRow("tx 900 high band after an em space") << "1=900;0=\u2003900;2=40;3=64" << "\u2003900|900|40|64|" << "BBBRB";
     QTest::newRow("tx 940 no band") << "1=5;0=940;2=40;3=63" << "940|5|40|63|" << "RBBBB";
     QTest::newRow("low tx, rx 300") << "1=300;0=5" << "5|300|||" << "BRRRB";
     QTest::newRow("low tx, rx 301") << "1=301;0=5" << "5|301|||" << "RRRRB";
