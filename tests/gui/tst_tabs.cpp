@@ -69,7 +69,6 @@ void TestTabs::fieldColours_data()
     QTest::newRow("ip trailing blank") << int(Ip) << "10.10.9.13 " << 'R';
     QTest::newRow("ip IPv6 loopback") << int(Ip) << "::1" << 'B';
     QTest::newRow("mask of five octets") << int(Mask) << "255.255.0.0.0" << 'R';
-    QTest::newRow("gateway") << int(Gateway) << "10.0.0.1" << 'B';
     QTest::newRow("gateway empty") << int(Gateway) << "" << 'R';
     // clang-format on
 }
@@ -106,8 +105,6 @@ void TestTabs::homeRows_data()
     QTest::newRow("no fill when emptying RX recolours TX") << "0=50;1=350;1=" << "50||||" << "BRRRB";
     QTest::newRow("301 is no channel") << "0=301" << "301|301|01|01|" << "RRBBB";
     QTest::newRow("302 with 302") << "0=302" << "302|302|01|01|" << "BBBBB";
-    QTest::newRow("RAN 39 in the low band") << "0=820;2=39;3=40" << "820|820|39|40|" << "BBBRB";
-    QTest::newRow("RAN 63 in the high band") << "0=420;2=63;3=64" << "420|420|63|64|" << "BBBRB";
     QTest::newRow("label of 16") << "0=5;4=0123456789ABCDEF" << "5|5|||0123456789ABCDEF" << "BBRRB";
     QTest::newRow("label of 17") << "0=5;4=0123456789ABCDEFG" << "5|5|||0123456789ABCDEFG" << "BBRRR";
     QTest::newRow("tx 4 is no channel") << "1=5;0=4;2=39;3=39" << "4|5|39|39|" << "RBBBB";
