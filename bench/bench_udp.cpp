@@ -142,8 +142,8 @@ public:
     {
         // Connected after the dialog's own slots, so each event is stamped
         // once the dialog has handled it.
-        connect(dialog->walk->timer, SIGNAL(timeout()), this, SLOT(event()));
-        connect(dialog->udpSocket, SIGNAL(readyRead()), this, SLOT(event()));
+        connect(dialog->walk->timer, SIGNAL(timeout()), this, SLOT(stamp()));
+        connect(dialog->udpSocket, SIGNAL(readyRead()), this, SLOT(stamp()));
     }
 
     /// Seconds from the press to the last answer decoded; -1 if it did not end.
@@ -172,7 +172,7 @@ public:
     qint64 longestBusyNs = 0;
 
 private slots:
-    void event()
+    void stamp()
     {
         const qint64 now = clock.nsecsElapsed();
         const qint64 cpu = threadCpuNs();

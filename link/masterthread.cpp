@@ -4,7 +4,7 @@
 
 #include <QDebug>
 #include <QFileInfo>
-#include <QMutexLocker>
+#include <QMutex>
 #include <QSerialPort>
 
 #ifdef Q_OS_LINUX
@@ -25,11 +25,13 @@ const int silenceMs = 10;
 // Holds a QMutex for a scope. Debian's Qt is not built for ThreadSanitizer,
 // which therefore cannot see inside QMutex; a sanitizer build tells it about
 // ours here, so that every access to the fields it guards is still checked.
+// It locks by hand: QMutexLocker is a class in Qt 5 and a template in Qt 6.
 class Locker
 {
 public:
-    explicit Locker(QMutex *mutex) : locker(mutex)
+    explicit Locker(QMutex *mutex) : mutex(mutex)
     {
+        mutex->lock();
 #ifdef VELMORA_TSAN
         __tsan_acquire(mutex);
 #endif
@@ -37,13 +39,27 @@ public:
     ~Locker()
     {
 #ifdef VELMORA_TSAN
-        __tsan_release(locker.mutex());
+        __tsan_release(mutex);
 #endif
+        mutex->unlock();
     }
+    Locker(const Locker &) = delete;
+    Locker &operator=(const Locker &) = delete;
 
 private:
-    QMutexLocker locker;
+    QMutex *const mutex;
 };
+
+// The number shown for an error is Qt 5's in both builds: Qt 6 dropped the
+// parity, framing and break-condition errors and moved every later one down.
+int errorCode(QSerialPort::SerialPortError error)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    if (error >= QSerialPort::WriteError)
+        return int(error) + 3;
+#endif
+    return int(error);
+}
 
 // Why the port did not open, in the system's words; for a permission
 // problem on Linux also who may open it.
@@ -152,7 +168,7 @@ void MasterThread::serve(const QString &currentPortName, const QString &type, bo
     serial.setBaudRate(QSerialPort::Baud115200);
     if (!serial.open(QIODevice::ReadWrite)) {
         emit error(
-            tr("Can't open %1, error code %2").arg(currentPortName).arg(int(serial.error())) +
+            tr("Can't open %1, error code %2").arg(currentPortName).arg(errorCode(serial.error())) +
             QStringLiteral(": ") + openFailure(serial));
         return;
     }

@@ -22,7 +22,12 @@ bool RadioConfig::operator==(const RadioConfig &other) const
 
 int toIntOrZero(const QString &text)
 {
-    return text.toInt(nullptr, 10);
+    // Read as Qt 5 reads it, in both builds: Qt 6 no longer skips blanks of
+    // other scripts than ASCII around the number, nor takes U+2212 as a minus
+    // sign, and would send another frame byte and colour another field.
+    QString number = text.trimmed();
+    number.replace(QChar(0x2212), QLatin1Char('-'));
+    return number.toInt(nullptr, 10);
 }
 
 const char *const internalRadioNames[InternalRadioCount] = {

@@ -51,7 +51,8 @@ struct RadioConfig
     bool operator!=(const RadioConfig &other) const { return !(*this == other); }
 };
 
-/// Base-10 parse where anything that does not convert counts as 0.
+/// Base-10 parse where anything that does not convert counts as 0; blanks
+/// around the number and U+2212 as its minus sign are taken as Qt 5 takes them.
 int toIntOrZero(const QString &text);
 
 /// The entries of the "Internal Radio" list and of the hidden railroad list,

@@ -5,6 +5,7 @@
 # emulated unit when the tool exits.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+export VELMORA_QT=5 # whatever the caller set: the demo runs the Qt 5 build in build/
 link=/tmp/velmora-unit
 sample=samples/hump-yard-north.cfg
 

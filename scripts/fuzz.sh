@@ -6,6 +6,7 @@
 # Usage: scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+export VELMORA_QT=5 # whatever the caller set: the fuzz targets are run with Qt 5
 seconds=${1:-60}
 scripts/deps.sh clang libclang-rt-14-dev
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON \

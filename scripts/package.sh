@@ -5,6 +5,7 @@
 # from it, and removes it again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+export VELMORA_QT=5 # whatever the caller set: the Debian package is built on Qt 5
 scripts/deps.sh dpkg-dev file lintian
 scripts/build.sh >/dev/null
 (cd build && cpack -G DEB >/dev/null)

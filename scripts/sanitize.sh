@@ -6,6 +6,7 @@
 # tests/lsan.supp and tests/tsan.supp, each with its reason.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+export VELMORA_QT=5 # whatever the caller set: the sanitizer runs are Qt 5's
 scripts/deps.sh
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON >/dev/null
 cmake --build build-asan

@@ -6,6 +6,7 @@
 # Usage: scripts/screenshot.sh [output folder, default docs]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+export VELMORA_QT=5 # whatever the caller set: the screenshots show the Qt 5 build in build/
 out=$(realpath -m "${1:-docs}")
 mkdir -p "$out"
 scripts/deps.sh xvfb xauth imagemagick xdotool

@@ -1,16 +1,13 @@
 #include "tabs/hometab.h"
 
+#include "link/radioconfig.h"
+
 #include <QBrush>
 #include <QHeaderView>
 #include <QSignalBlocker>
 #include <QTableWidget>
 
 namespace {
-
-int numberOf(const QString &text)
-{
-    return text.toInt(nullptr, 10);
-}
 
 bool inRange(int value, int low, int high)
 {
@@ -89,7 +86,7 @@ void HomeTab::getValue(int row, int column)
     if (column == Tx && cells[Rx]->text().isEmpty() && cells[RanTx]->text().isEmpty() &&
         cells[RanRx]->text().isEmpty()) {
         cells[Rx]->setText(cells[Tx]->text());
-        if (highBand(numberOf(cells[Tx]->text()))) {
+        if (highBand(toIntOrZero(cells[Tx]->text()))) {
             cells[RanTx]->setText(QStringLiteral("01"));
             cells[RanRx]->setText(QStringLiteral("01"));
         }
@@ -106,8 +103,8 @@ void HomeTab::colourRow(int row)
 
 void HomeTab::colourRow(int row, const QString (&texts)[ColumnCount])
 {
-    const int tx = numberOf(texts[Tx]);
-    const int rx = numberOf(texts[Rx]);
+    const int tx = toIntOrZero(texts[Tx]);
+    const int rx = toIntOrZero(texts[Rx]);
 
     int ranLimit = 63;
     bool mismatched = false;
@@ -119,7 +116,7 @@ void HomeTab::colourRow(int row, const QString (&texts)[ColumnCount])
     }
 
     const auto ranAcceptable = [ranLimit](const QString &text) {
-        return text.length() == 2 && numberOf(text) <= ranLimit;
+        return text.length() == 2 && toIntOrZero(text) <= ranLimit;
     };
 
     QTableWidgetItem *const *cells = items[row];

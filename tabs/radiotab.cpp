@@ -102,13 +102,13 @@ RadioTab::RadioTab(QWidget *parent) : QWidget(parent)
 
 bool RadioTab::dtmfDelayAcceptable(const QString &text)
 {
-    const int value = text.toInt(nullptr, 10);
+    const int value = toIntOrZero(text);
     return value >= 1 && value <= 20;
 }
 
 bool RadioTab::minVolumeAcceptable(const QString &text)
 {
-    return text.toInt(nullptr, 10) <= 20;
+    return toIntOrZero(text) <= 20;
 }
 
 bool RadioTab::fixedTextAcceptable(const QString &text)

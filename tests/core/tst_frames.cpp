@@ -51,7 +51,7 @@ void TestFrames::frames_data()
     QTest::newRow("read record 500") << "read" << 509 << 500 << "" << QByteArray("330201f4");
     QTest::newRow("factory") << "factory" << -1 << 1 << "" << QByteArray("350105");
     QTest::newRow("dtmf keeps the low byte of 300") << "write" << 0 << 1 << "300" << QByteArray("36012c");
-    QTest::newRow("dtmf -1") << "write" << 0 << 1 << "-1" << QByteArray("3601ff");
+    QTest::newRow("dtmf -1 with U+2212 between Unicode blanks") << "write" << 0 << 1 << "\u2003\u22121\u00a0" << QByteArray("3601ff");
     QTest::newRow("dtmf not a number") << "write" << 0 << 1 << "abc" << QByteArray("360100");
     QTest::newRow("serial number empty") << "write" << 2 << 1 << "" << QByteArray("3701").leftJustified(36, '0');
     QTest::newRow("description cut to 16 bytes") << "write" << 3 << 1 << "0123456789ABCDEFGHIJ" << "3c01" + QByteArray("0123456789ABCDEF").toHex();

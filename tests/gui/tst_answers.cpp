@@ -69,7 +69,6 @@ void TestAnswers::decode_data()
     QTest::newRow("address sub-code 3") << QByteArray::fromHex("4e0203") + "1.2.3.4" << -1 << "" << "";
     QTest::newRow("direction 3") << QByteArray::fromHex("360307") << -1 << "" << "";
     QTest::newRow("write refused") << QByteArray::fromHex("360101") << -1 << "" << "Parameter error detected";
-    QTest::newRow("factory refused") << QByteArray::fromHex("350101") << -1 << "" << "Parameter error detected";
     QTest::newRow("address refused") << QByteArray::fromHex("4e010201") << -1 << "" << "IP parameter error detected";
     QTest::newRow("record refused") << QByteArray::fromHex("3301000501") << -1 << "" << "Channel parameter error detected";
     // clang-format on
