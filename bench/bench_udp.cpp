@@ -12,6 +12,7 @@
 // other processes on a shared machine.
 
 #include "app/mainwindow.h"
+#include "bench/timerfloor.h"
 #include "link/configsnapshot.h"
 #include "link/dialogudp.h"
 #include "link/frames.h"
@@ -69,12 +70,6 @@ qint64 threadCpuNs()
     return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-double median(QVector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
-
 } // namespace
 
 /// Owns the emulated unit on its own thread.
@@ -95,41 +90,6 @@ public slots:
         if (!bound)
             std::fprintf(stderr, "unit: %s\n", qPrintable(server->errorString()));
     }
-};
-
-/// What the machine's timers alone cost: 509 ticks of a precise QTimer set
-/// to 1 ms again at each tick, as the dialog does after each answer.
-class BareTicks : public QObject
-{
-    Q_OBJECT
-
-public:
-    double run()
-    {
-        timer.setTimerType(Qt::PreciseTimer);
-        connect(&timer, SIGNAL(timeout()), this, SLOT(tick()));
-        clock.start();
-        timer.start(1);
-        loop.exec();
-        return clock.nsecsElapsed() / 1e9;
-    }
-
-private slots:
-    void tick()
-    {
-        if (++ticks == 509) {
-            timer.stop();
-            loop.quit();
-        } else {
-            timer.setInterval(1);
-        }
-    }
-
-private:
-    QTimer timer;
-    QEventLoop loop;
-    QElapsedTimer clock;
-    int ticks = 0;
 };
 
 /// Times one transaction and the gaps between its events.
@@ -243,10 +203,7 @@ int main(int argc, char **argv)
         }
     }
 
-    QVector<double> bare;
-    for (int run = 0; run < runs; ++run)
-        bare << BareTicks().run();
-    const double timerFloor = 0.4 + median(bare);
+    const double timerFloor = BareTicks::timerFloor(runs);
 
     bool met = longestBusyMs <= stallGoalMs;
     for (int kind = 0; kind < 2; ++kind) {
@@ -259,7 +216,7 @@ int main(int argc, char **argv)
     }
     std::printf("timer floor: 400 ms + 509 bare 1 ms ticks of a precise QTimer here = %.3f s "
                 "(%.1f us a tick)\n",
-                timerFloor, median(bare) / 509 * 1e6);
+                timerFloor, (timerFloor - 0.4) / 509 * 1e6);
     std::printf("longest gap between events: %.2f ms; most CPU the event loop spent in one gap: "
                 "%.2f ms (goal <= %.0f ms)\n",
                 longestGapMs, longestBusyMs, stallGoalMs);

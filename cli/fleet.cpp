@@ -257,8 +257,10 @@ Fleet::Fleet(const Options &options, const QStringList &fileFields, QObject *par
             link = new UdpLink(unit.address, router, this);
         }
         names.insert(link, unit.name);
-        connect(link, SIGNAL(request(QByteArray)), this, SLOT(traceRequest(QByteArray)));
-        connect(link, SIGNAL(response(QByteArray)), this, SLOT(traceResponse(QByteArray)));
+        if (!options.trace.isEmpty()) {
+            connect(link, SIGNAL(request(QByteArray)), this, SLOT(traceRequest(QByteArray)));
+            connect(link, SIGNAL(response(QByteArray)), this, SLOT(traceResponse(QByteArray)));
+        }
         UnitJob *job = nullptr;
         if (options.command == QLatin1String("read"))
             job = new ReadJob(unit, link, options, this);

@@ -165,9 +165,13 @@ void UdpUnitServer::readDatagrams()
         // A reply port equal to our own port on our own address would loop.
         if (sender == socket->localAddress() && datagram.senderPort() == socket->localPort())
             continue;
-        lastPeer = sender;
-        serveRequest(datagram.data(), sender,
-                     QStringLiteral("udp %1:%2").arg(sender.toString()).arg(datagram.senderPort()));
+        // Made anew only for a new peer: a fleet serves thousands a second.
+        if (sender != lastPeer || datagram.senderPort() != lastPeerPort || peerLabel.isEmpty()) {
+            lastPeer = sender;
+            lastPeerPort = quint16(datagram.senderPort());
+            peerLabel = QStringLiteral("udp %1:%2").arg(sender.toString()).arg(lastPeerPort);
+        }
+        serveRequest(datagram.data(), sender, peerLabel);
     }
 }
 

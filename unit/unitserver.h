@@ -105,6 +105,8 @@ private slots:
 private:
     QUdpSocket *socket = nullptr;
     QHostAddress lastPeer;
+    quint16 lastPeerPort = 0;
+    QString peerLabel;
     quint16 replyPort = 2055;
     QString error;
 };
