@@ -13,7 +13,7 @@ deb=$(ls build/velmora-radio_*.deb)
 echo "package: $deb"
 
 files=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for path in ./usr/bin/velmora-radio ./usr/bin/radio-unit-sim \
+for path in ./usr/bin/velmora-radio ./usr/bin/velmora-cli ./usr/bin/radio-unit-sim \
             ./usr/share/applications/velmora-radio.desktop \
             ./usr/share/icons/hicolor/16x16/apps/velmora-radio.png \
             ./usr/share/icons/hicolor/32x32/apps/velmora-radio.png \
@@ -43,6 +43,12 @@ for library in libc6 libqt5core5a libqt5gui5 libqt5widgets5 libqt5network5 libqt
     grep -q "$library" <<<"$depends" || { echo "no dependency on $library" >&2; exit 1; }
 done
 
+# The command line runs without a display: no Qt Gui or Widgets.
+if ldd build/bin/velmora-cli | grep -E 'libQt[0-9]*(Gui|Widgets)'; then
+    echo "velmora-cli links a display library" >&2
+    exit 1
+fi
+
 lintian --fail-on error "$deb" || { echo "lintian found errors" >&2; exit 1; }
 echo "lintian: no errors"
 
@@ -51,6 +57,7 @@ if [ "$(id -u)" -eq 0 ]; then
     status=0
     QT_QPA_PLATFORM=offscreen timeout 5 /usr/bin/velmora-radio || status=$?
     /usr/bin/radio-unit-sim --help >/dev/null
+    env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/velmora-cli --help >/dev/null
     DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq velmora-radio >/dev/null
     # Still running when the time ran out: it started and kept its window.
     [ "$status" -eq 124 ] || { echo "the installed tool ended with $status" >&2; exit 1; }
