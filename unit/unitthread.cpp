@@ -16,5 +16,17 @@ UnitThread::~UnitThread()
 
 void UnitThread::call(const std::function<void()> &work)
 {
-    QMetaObject::invokeMethod(&home, work, Qt::BlockingQueuedConnection);
+    {
+        const std::lock_guard<std::mutex> handOver(home.mutex);
+        home.work = &work;
+    }
+    QMetaObject::invokeMethod(&home, "runWork", Qt::BlockingQueuedConnection);
+    // Taken once more, so that what the work wrote is seen as written before.
+    const std::lock_guard<std::mutex> takeBack(home.mutex);
+}
+
+void UnitHome::runWork()
+{
+    const std::lock_guard<std::mutex> running(mutex);
+    (*work)();
 }

@@ -5,6 +5,21 @@
 #include <QThread>
 
 #include <functional>
+#include <mutex>
+
+/// The object that lives on a UnitThread and runs the work handed to it.
+class UnitHome : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// Guards work: a mutex a ThreadSanitizer build sees, unlike Qt's own.
+    std::mutex mutex;
+    const std::function<void()> *work = nullptr;
+
+public slots:
+    void runWork();
+};
 
 /// A thread of its own for emulated units and their servers, as a real unit
 /// is a device of its own: its answers keep their timing whatever the thread
@@ -13,8 +28,8 @@ class UnitThread
 {
 public:
     UnitThread();
-    /// Runs the thread's event loop to its end; objects still living there
-    /// must have been deleted through call() before.
+    /// Runs the thread's event loop to its end, after deleting what still
+    /// lives under context() there.
     ~UnitThread();
 
     /// Runs work on the unit thread and waits for it. Servers are created
@@ -27,7 +42,7 @@ public:
 
 private:
     QThread thread;
-    QObject home;
+    UnitHome home;
 };
 
 #endif
