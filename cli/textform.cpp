@@ -139,37 +139,12 @@ bool csvRecord(const QByteArray &csv, int *at, int *line, QList<QByteArray> *rec
     return true;
 }
 
-QString valueOf(const RadioConfig &config, int field)
+// The fields of a configuration, each a text that compares as the window's
+// value: the feature word in decimal in place of its bit string, whose null
+// and all-zero forms mean the same boxes.
+QStringList comparable(const RadioConfig &config)
 {
-    const GeneralSettings &g = config.general;
-    switch (field) {
-    case 2:
-        return g.ip;
-    case 3:
-        return g.subnetMask;
-    case 4:
-        return g.gateway;
-    case 5:
-        return g.dtmfDelay;
-    case 6:
-        return g.minVolume;
-    case 7:
-        return g.serialNumber;
-    case 8:
-        return g.userDescription;
-    case 9:
-        return QString::number(g.internalRadio);
-    case 10:
-        return QString::number(g.railroad);
-    case 11:
-        return QString::number(g.features);
-    default:
-        break;
-    }
-    const int cell = field - DataFile::GeneralFieldCount;
-    const HomeRow &row = config.rows.at(cell / 5);
-    const QString *const cells[] = {&row.tx, &row.rx, &row.ranTx, &row.ranRx, &row.label};
-    return *cells[cell % 5];
+    return DataFile::fieldsFromConfig(config, QString::number(config.general.features));
 }
 
 bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error)
@@ -438,11 +413,12 @@ QList<Difference> differences(const QStringList &firstFields, const RadioConfig 
                               bool generalOnly)
 {
     QList<Difference> found;
+    const QStringList firstValues = comparable(first), secondValues = comparable(second);
     const int end = generalOnly ? firstGeneral + generalCount : DataFile::FieldCount;
     for (int field = firstGeneral; field < end; ++field) {
         if (field == firstGeneral + generalCount)
             field = DataFile::GeneralFieldCount;
-        if (valueOf(first, field) != valueOf(second, field))
+        if (firstValues.at(field) != secondValues.at(field))
             found << Difference{field, firstFields.value(field), secondFields.value(field)};
     }
     return found;
