@@ -423,7 +423,8 @@ def main():
         if not any(unit_failed(u) for u in units) and reason:
             result["msg"] = reason
         module.fail_json(**result)
-    module.exit_json(**result)
+    # Said outright: Ansible takes a result with a non-zero rc for a failure (plan's 3).
+    module.exit_json(failed=False, **result)
 
 
 if __name__ == "__main__":
