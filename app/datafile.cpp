@@ -141,7 +141,11 @@ bool saveFields(const QString &fileName, const QStringList &fields, QString *err
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     writeFields(&buffer, fields);
+    return saveBytes(fileName, bytes, errorString);
+}
 
+bool saveBytes(const QString &fileName, const QByteArray &bytes, QString *errorString)
+{
     QSaveFile file(fileName);
     // In a folder we may not add to, a file we may write is written in place,
     // as a plain open would; everywhere else the old file stays until commit.
