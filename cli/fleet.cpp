@@ -158,8 +158,7 @@ UnitJob::UnitJob(const UnitSpec &unit, UnitLink *link, const Options &options, Q
     : QObject(parent), unit(unit), link(link), options(options)
 {
     connect(link, SIGNAL(response(QByteArray)), this, SLOT(processResponse(QByteArray)));
-    connect(link, SIGNAL(finished(QString)), this, SLOT(processEnd(QString)));
-    connect(link, SIGNAL(failed(QString)), this, SLOT(processFailure(QString)));
+    connect(link, SIGNAL(finished(LinkOutcome)), this, SLOT(processEnd(LinkOutcome)));
 }
 
 void UnitJob::run(const QString &type, const QString &label, const RadioConfig &values)
@@ -167,9 +166,7 @@ void UnitJob::run(const QString &type, const QString &label, const RadioConfig &
     this->type = type;
     step = label;
     answers = 0;
-    expected = type == QLatin1String("Factory") ? 1
-               : options.homeBypass             ? int(Frames::GeneralCount)
-                                                : int(Frames::CommandCount);
+    expected = walkLength(type, options.homeBypass);
     parameterError.clear();
     if (type == QLatin1String("Read"))
         read = ConfigModel();
@@ -191,23 +188,28 @@ void UnitJob::processResponse(const QByteArray &s)
         applyAnswer(answer, read);
 }
 
-void UnitJob::processEnd(const QString &s)
+void UnitJob::processEnd(const LinkOutcome &outcome)
 {
-    if (!running)
+    if (!running && outcome.kind != LinkOutcome::CannotOpen)
         return;
     running = false;
-    if (s == QLatin1String("Write TimeOut"))
-        finish(QStringLiteral("write timeout"));
-    else if (s != QLatin1String("Complete!"))
-        finish(QStringLiteral("timeout"));
-    else
+    switch (outcome.kind) {
+    case LinkOutcome::Complete:
         transactionDone();
-}
-
-void UnitJob::processFailure(const QString &s)
-{
-    running = false;
-    finish(QStringLiteral("cannot open: ") + s);
+        break;
+    case LinkOutcome::Timeout:
+        finish(QStringLiteral("timeout"));
+        break;
+    case LinkOutcome::WriteTimeout:
+        finish(QStringLiteral("write timeout"));
+        break;
+    case LinkOutcome::CannotOpen:
+        finish(QStringLiteral("cannot open: ") + outcome.reason);
+        break;
+    case LinkOutcome::Stopped:
+        finish(QStringLiteral("stopped"));
+        break;
+    }
 }
 
 void UnitJob::finish(const QString &text, bool success)
@@ -275,8 +277,9 @@ Fleet::Fleet(const Options &options, const QStringList &fileFields, QObject *par
     running = jobs.size();
     for (UnitJob *job : jobs) {
         if (!job->unit.serial && !unbound.isEmpty())
-            QMetaObject::invokeMethod(job, "processFailure", Qt::QueuedConnection,
-                                      Q_ARG(QString, unbound));
+            QMetaObject::invokeMethod(
+                job, "processEnd", Qt::QueuedConnection,
+                Q_ARG(LinkOutcome, (LinkOutcome{LinkOutcome::CannotOpen, unbound})));
         else
             QMetaObject::invokeMethod(
                 job, [job] { job->begin(); }, Qt::QueuedConnection);

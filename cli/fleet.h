@@ -4,6 +4,7 @@
 #include "cli/options.h"
 #include "cli/textform.h"
 #include "link/configtarget.h"
+#include "link/outcome.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -56,8 +57,7 @@ protected:
 
 private slots:
     void processResponse(const QByteArray &s);
-    void processEnd(const QString &s);
-    void processFailure(const QString &s);
+    void processEnd(const LinkOutcome &outcome);
 
 private:
     QString type;

@@ -9,8 +9,8 @@
 #include <QObject>
 
 class QTimer;
-class QUdpSocket;
 class UdpWalk;
+class UnitSocket;
 
 /// One unit's link: a transaction at a time, reported by value.
 class UnitLink : public QObject
@@ -26,11 +26,8 @@ public:
 signals:
     void request(const QByteArray &s);
     void response(const QByteArray &s);
-    /// The transaction has ended, every answer delivered: "Complete!", or
-    /// how it timed out ("TimeOut", "Write TimeOut", "Timeout!").
-    void finished(const QString &s);
-    /// The link could not be opened; nothing was sent.
-    void failed(const QString &s);
+    /// The transaction has ended, every answer delivered.
+    void finished(const LinkOutcome &outcome);
 };
 
 /// A serial port served by its own MasterThread, as in the serial dialog.
@@ -42,9 +39,6 @@ public:
     SerialLink(const QString &port, QObject *parent);
 
     void start(const QString &type, bool homeBypass, const RadioConfig &values) override;
-
-private slots:
-    void processError(const QString &s);
 
 private:
     QString port;
@@ -68,7 +62,7 @@ public:
 
 private slots:
     void send(const QByteArray &frame);
-    void walkEnded(const QString &text);
+    void walkEnded(const LinkOutcome &outcome);
     void lastAnswerMissing();
 
 private:
@@ -103,10 +97,11 @@ signals:
     void dropped(const QHostAddress &sender, const QByteArray &bytes, const QString &why);
 
 private slots:
-    void processRead();
+    void deliver(const QHostAddress &sender, const QByteArray &bytes);
+    void dropOwn(const QHostAddress &sender, const QByteArray &bytes);
 
 private:
-    QUdpSocket *socket;
+    UnitSocket *socket;
     QHash<quint32, UdpLink *> links;
 };
 
