@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <cstdio>
@@ -20,18 +21,38 @@ namespace {
 
 const int progressLimit = 20; ///< more units share one progress line
 
-QString backupPath(const QString &folder, const QString &unit)
+QString backupPath(const QString &folder, const QString &unit, const QString &kind = QString())
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QString first = QDir(folder).filePath(QStringLiteral("%1-%2").arg(unit, stamp));
     // Never over an earlier backup, not even one of the same second.
-    QString path = first + QStringLiteral(".cfg");
+    QString path = first + kind + QStringLiteral(".cfg");
     for (int n = 2; QFileInfo::exists(path); ++n)
-        path = QStringLiteral("%1-%2.cfg").arg(first).arg(n);
+        path = QStringLiteral("%1-%2%3.cfg").arg(first).arg(n).arg(kind);
     return path;
 }
 
-/// read: the unit into OUT.
+// The newest backup of unit in folder: NAME-YYYYMMDD-HHMMSS[-N].cfg, never
+// one taken before a restore.
+QString newestBackup(const QString &folder, const QString &unit)
+{
+    const QRegularExpression name(QStringLiteral("^%1-(\\d{8}-\\d{6})(?:-(\\d+))?\\.cfg$")
+                                      .arg(QRegularExpression::escape(unit)));
+    QString newest, newestKey;
+    for (const QString &entry : QDir(folder).entryList(QDir::Files)) {
+        const QRegularExpressionMatch match = name.match(entry);
+        if (!match.hasMatch())
+            continue;
+        const QString key =
+            match.captured(1) +
+            QStringLiteral("-%1").arg(match.captured(2).toInt() + 1, 9, 10, QChar('0'));
+        if (key > newestKey)
+            newest = entry, newestKey = key;
+    }
+    return newest.isEmpty() ? QString() : QDir(folder).filePath(newest);
+}
+
+/// read: the unit into OUT; backup: into the backup folder.
 class ReadJob : public UnitJob
 {
 public:
@@ -42,13 +63,23 @@ public:
 protected:
     void transactionDone() override
     {
+        if (options.command == QLatin1String("backup")) {
+            const QString path = backupPath(options.backupDir, unit.name);
+            if (saveOrFail(path, read.fields())) {
+                backup = path;
+                finish(QStringLiteral("ok"), true);
+            }
+            return;
+        }
         const QString path = QString(options.output).replace(QLatin1String("{unit}"), unit.name);
-        if (saveOrFail(path, read.fields()))
+        if (saveOrFail(path, read.fields())) {
+            file = path;
             finish(QStringLiteral("ok"), true);
+        }
     }
 };
 
-/// write: backup, write, read back.
+/// write, plan and restore: read, compare, back up, write, read back.
 class WriteJob : public UnitJob
 {
 public:
@@ -59,8 +90,17 @@ public:
 
     void begin() override
     {
+        if (restoring()) {
+            const QString path = newestBackup(options.files.at(0), unit.name);
+            QString error;
+            if (path.isEmpty())
+                return finish(QStringLiteral("no backup"));
+            if (!TextForm::load(path, QStringList(), &fileFields, &error))
+                return finish(QStringLiteral("cannot read the backup: ") + error);
+            source = path;
+        }
         sent = TextForm::opened(fileFields);
-        if (options.noBackup && !keepIdentity())
+        if (options.noBackup && !keepIdentity() && options.force)
             write();
         else
             run(QStringLiteral("Read"), QStringLiteral("backup"));
@@ -70,14 +110,31 @@ protected:
     void transactionDone() override
     {
         if (step == QLatin1String("backup")) {
-            if (!options.noBackup &&
-                !saveOrFail(backupPath(options.backupDir, unit.name), read.fields()))
-                return;
             if (keepIdentity()) {
                 const GeneralSettings &own = read.config.general;
                 GeneralSettings &g = sent.general;
                 g.ip = own.ip, g.subnetMask = own.subnetMask, g.gateway = own.gateway;
                 g.serialNumber = own.serialNumber, g.userDescription = own.userDescription;
+            }
+            // What the unit would hold after the write, against what it holds.
+            differences = TextForm::differences(read.fields(), read.config, sentFields(),
+                                                TextForm::readBack(sent), options.homeBypass);
+            changed = !differences.isEmpty();
+            if (options.command == QLatin1String("plan"))
+                return finish(changed
+                                  ? QStringLiteral("would change %1 fields").arg(differences.size())
+                                  : QStringLiteral("unchanged"),
+                              true);
+            if (!changed && !options.force)
+                return finish(QStringLiteral("unchanged"), true);
+            differences.clear();
+            if (!options.noBackup) {
+                const QString path = restoring() ? backupPath(options.files.at(0), unit.name,
+                                                              QStringLiteral(".before-restore"))
+                                                 : backupPath(options.backupDir, unit.name);
+                if (!saveOrFail(path, read.fields()))
+                    return;
+                backup = path;
             }
             write();
         } else if (step == QLatin1String("write")) {
@@ -88,10 +145,8 @@ protected:
             else
                 run(QStringLiteral("Read"), QStringLiteral("verify"));
         } else {
-            const QStringList sentFields = DataFile::fieldsFromConfig(
-                sent, DataFile::checksFromFeatureWord(sent.general.features));
-            differences = TextForm::differences(sentFields, TextForm::readBack(sent), read.fields(),
-                                                read.config, options.homeBypass);
+            differences = TextForm::differences(sentFields(), TextForm::readBack(sent),
+                                                read.fields(), read.config, options.homeBypass);
             if (differences.isEmpty())
                 finish(QStringLiteral("ok"), true);
             else
@@ -99,11 +154,38 @@ protected:
         }
     }
 
-private:
-    bool keepIdentity() const { return options.keepIdentity || options.units.size() > 1; }
-    void write() { run(QStringLiteral("Write"), QStringLiteral("write"), sent); }
+    QString interrupted() const override
+    {
+        const QString kept = backup.isEmpty() ? QString() : QStringLiteral(", backup ") + backup;
+        if (step == QLatin1String("write"))
+            return QStringLiteral("interrupted: %1 of %2 frames written%3")
+                .arg(answers)
+                .arg(expected)
+                .arg(kept);
+        if (step == QLatin1String("verify"))
+            return QStringLiteral("interrupted: written, not read back") + kept;
+        return QStringLiteral("interrupted before writing");
+    }
 
-    const QStringList fileFields;
+private:
+    bool restoring() const { return options.command == QLatin1String("restore"); }
+    bool keepIdentity() const
+    {
+        return !restoring() && (options.keepIdentity || options.units.size() > 1);
+    }
+    QStringList sentFields() const
+    {
+        return DataFile::fieldsFromConfig(sent,
+                                          DataFile::checksFromFeatureWord(sent.general.features));
+    }
+    void write()
+    {
+        changed = true;
+        run(QStringLiteral("Write"), QStringLiteral("write"), sent);
+    }
+
+    QStringList fileFields;
+    QString source; ///< the backup a restore writes
     RadioConfig sent;
 };
 
@@ -163,6 +245,9 @@ UnitJob::UnitJob(const UnitSpec &unit, UnitLink *link, const Options &options, Q
 
 void UnitJob::run(const QString &type, const QString &label, const RadioConfig &values)
 {
+    // Interrupted between two walks: the next one is never started.
+    if (stopRequested)
+        return finish(interrupted());
     this->type = type;
     step = label;
     answers = 0;
@@ -207,9 +292,16 @@ void UnitJob::processEnd(const LinkOutcome &outcome)
         finish(QStringLiteral("cannot open: ") + outcome.reason);
         break;
     case LinkOutcome::Stopped:
-        finish(QStringLiteral("stopped"));
+        finish(interrupted());
         break;
     }
+}
+
+void UnitJob::interrupt()
+{
+    stopRequested = true;
+    if (running)
+        link->stop();
 }
 
 void UnitJob::finish(const QString &text, bool success)
@@ -217,6 +309,7 @@ void UnitJob::finish(const QString &text, bool success)
     if (done)
         return;
     done = true;
+    running = false;
     ok = success;
     result = text;
     emit finished();
@@ -229,7 +322,6 @@ bool UnitJob::saveOrFail(const QString &path, const QStringList &fields)
         finish(QStringLiteral("cannot write %1: %2").arg(path, error));
         return false;
     }
-    file = path;
     return true;
 }
 
@@ -263,9 +355,11 @@ Fleet::Fleet(const Options &options, const QStringList &fileFields, QObject *par
             connect(link, SIGNAL(response(QByteArray)), this, SLOT(traceResponse(QByteArray)));
         }
         UnitJob *job = nullptr;
-        if (options.command == QLatin1String("read"))
+        if (options.command == QLatin1String("read") || options.command == QLatin1String("backup"))
             job = new ReadJob(unit, link, options, this);
-        else if (options.command == QLatin1String("write"))
+        else if (options.command == QLatin1String("write") ||
+                 options.command == QLatin1String("plan") ||
+                 options.command == QLatin1String("restore"))
             job = new WriteJob(unit, link, options, fileFields, this);
         else if (options.command == QLatin1String("verify"))
             job = new VerifyJob(unit, link, options, fileFields, this);
@@ -274,16 +368,8 @@ Fleet::Fleet(const Options &options, const QStringList &fileFields, QObject *par
         connect(job, SIGNAL(finished()), this, SLOT(jobFinished()));
         jobs << job;
     }
-    running = jobs.size();
-    for (UnitJob *job : jobs) {
-        if (!job->unit.serial && !unbound.isEmpty())
-            QMetaObject::invokeMethod(
-                job, "processEnd", Qt::QueuedConnection,
-                Q_ARG(LinkOutcome, (LinkOutcome{LinkOutcome::CannotOpen, unbound})));
-        else
-            QMetaObject::invokeMethod(
-                job, [job] { job->begin(); }, Qt::QueuedConnection);
-    }
+    this->unbound = unbound;
+    QMetaObject::invokeMethod(this, "startBatch", Qt::QueuedConnection);
     if (!options.quiet && isatty(STDERR_FILENO)) {
         progress = new QTimer(this);
         connect(progress, SIGNAL(timeout()), this, SLOT(showProgress()));
@@ -291,9 +377,44 @@ Fleet::Fleet(const Options &options, const QStringList &fileFields, QObject *par
     }
 }
 
+void Fleet::startBatch()
+{
+    int failed = 0;
+    for (const UnitJob *job : jobs)
+        failed += job->done && !job->ok;
+    if (interruptedBy || (options.maxFail && failed >= options.maxFail)) {
+        for (; next < jobs.size(); ++next)
+            jobs.at(next)->finish(QStringLiteral("not started"));
+        return;
+    }
+    const int end = options.batch ? qMin(int(jobs.size()), next + options.batch) : jobs.size();
+    for (; next < end; ++next) {
+        UnitJob *job = jobs.at(next);
+        ++running;
+        job->started = true;
+        if (!job->unit.serial && !unbound.isEmpty())
+            job->processEnd(LinkOutcome{LinkOutcome::CannotOpen, unbound});
+        else
+            job->begin();
+    }
+}
+
+void Fleet::interrupt(int signal)
+{
+    if (interruptedBy)
+        return;
+    interruptedBy = signal;
+    for (UnitJob *job : jobs) {
+        if (job->started && !job->done)
+            job->interrupt();
+    }
+    if (running == 0)
+        startBatch();
+}
+
 int Fleet::exec()
 {
-    while (running > 0)
+    while (next < jobs.size() || running > 0)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     if (progress) {
         progress->stop();
@@ -302,17 +423,25 @@ int Fleet::exec()
         std::fprintf(stderr, "\033[%dA\033[J", progressLines);
     }
     report();
-    bool all = true;
+    if (interruptedBy)
+        return 128 + interruptedBy;
+    bool all = true, changes = false;
     for (const UnitJob *job : jobs)
-        all = all && job->ok;
-    return all ? 0 : 1;
+        all = all && job->ok, changes = changes || job->changed;
+    if (!all)
+        return 1;
+    return options.command == QLatin1String("plan") && changes ? 3 : 0;
 }
 
 void Fleet::jobFinished()
 {
     auto *job = qobject_cast<UnitJob *>(sender());
     job->seconds = clock.nsecsElapsed() / 1e9;
-    --running;
+    if (!job->started)
+        return;
+    // The next batch once this one is through.
+    if (--running == 0 && next < jobs.size())
+        QMetaObject::invokeMethod(this, "startBatch", Qt::QueuedConnection);
 }
 
 void Fleet::trace(const QString &unit, char direction, const QByteArray &bytes, const QString &note)
@@ -392,12 +521,19 @@ void Fleet::report()
                                {"link", job->unit.serial ? "serial" : "udp"},
                                {"result", job->result},
                                {"ok", job->ok},
+                               {"changed", job->changed},
+                               {"failed", !job->ok},
+                               {"msg", QStringLiteral("%1: %2").arg(job->unit.name, job->result)},
                                {"seconds", qRound(job->seconds * 1000) / 1000.0}};
             if (!job->file.isEmpty())
                 object.insert(QStringLiteral("file"), job->file);
+            if (!job->backup.isEmpty())
+                object.insert(QStringLiteral("backup_file"), job->backup);
             QJsonArray differences;
             for (const TextForm::Difference &d : job->differences)
-                differences << d.text();
+                differences << QJsonObject{{"field", TextForm::fieldName(d.field)},
+                                           {"before", QJsonValue(d.first)},
+                                           {"after", QJsonValue(d.second)}};
             if (!differences.isEmpty())
                 object.insert(QStringLiteral("differences"), differences);
             line = QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';

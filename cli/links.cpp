@@ -18,6 +18,11 @@ void SerialLink::start(const QString &type, bool homeBypass, const RadioConfig &
     thread.transaction(port, type, homeBypass, values);
 }
 
+void SerialLink::stop()
+{
+    thread.stop();
+}
+
 UdpLink::UdpLink(const QHostAddress &address, UdpRouter *router, QObject *parent)
     : UnitLink(parent), address(address), router(router)
 {
@@ -40,6 +45,15 @@ void UdpLink::start(const QString &type, bool homeBypass, const RadioConfig &val
     walk->start(type);
 }
 
+void UdpLink::stop()
+{
+    // Ends with Stopped once the request on its way is answered.
+    if (walk->isRunning())
+        walk->stop();
+    else if (lastAnswer->isActive())
+        ending.kind = LinkOutcome::Stopped;
+}
+
 void UdpLink::send(const QByteArray &frame)
 {
     emit request(frame);
@@ -52,7 +66,7 @@ void UdpLink::deliver(const QByteArray &datagram)
     walk->answered();
     if (lastAnswer->isActive() && walk->answers >= expected) {
         lastAnswer->stop();
-        emit finished(LinkOutcome{LinkOutcome::Complete, QString()});
+        emit finished(ending);
     }
 }
 
@@ -60,15 +74,19 @@ void UdpLink::walkEnded(const LinkOutcome &outcome)
 {
     // A factory walk leaves its index at 0: it sent one frame.
     expected = qMax(1, walk->commandIndex);
-    if (outcome.kind != LinkOutcome::Complete || walk->answers >= expected)
+    if (outcome.kind == LinkOutcome::Timeout || walk->answers >= expected) {
         emit finished(outcome);
-    else
+    } else {
+        ending = outcome;
         lastAnswer->start();
+    }
 }
 
 void UdpLink::lastAnswerMissing()
 {
-    emit finished(LinkOutcome{LinkOutcome::Timeout, QString()});
+    emit finished(LinkOutcome{ending.kind == LinkOutcome::Stopped ? LinkOutcome::Stopped
+                                                                  : LinkOutcome::Timeout,
+                              QString()});
 }
 
 UdpRouter::UdpRouter(QObject *parent) : QObject(parent)

@@ -22,6 +22,9 @@ public:
 
     /// "Read", "Write" (sending values) or "Factory".
     virtual void start(const QString &type, bool homeBypass, const RadioConfig &values) = 0;
+    /// Sends no new request once the running exchange is through, then
+    /// ends with Stopped.
+    virtual void stop() = 0;
 
 signals:
     void request(const QByteArray &s);
@@ -39,6 +42,7 @@ public:
     SerialLink(const QString &port, QObject *parent);
 
     void start(const QString &type, bool homeBypass, const RadioConfig &values) override;
+    void stop() override;
 
 private:
     QString port;
@@ -57,6 +61,7 @@ public:
     UdpLink(const QHostAddress &address, UdpRouter *router, QObject *parent);
 
     void start(const QString &type, bool homeBypass, const RadioConfig &values) override;
+    void stop() override;
     /// One datagram from the unit.
     void deliver(const QByteArray &datagram);
 
@@ -73,6 +78,8 @@ private:
     /// carries the last value or the last status, is waited for this long.
     QTimer *lastAnswer;
     int expected = 0;
+    /// How the walk ended, told once its last answer is in.
+    LinkOutcome ending;
     RadioConfig values;
 };
 

@@ -10,7 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -145,16 +144,6 @@ bool csvRecord(const QByteArray &csv, int *at, int *line, QList<QByteArray> *rec
 QStringList comparable(const RadioConfig &config)
 {
     return DataFile::fieldsFromConfig(config, QString::number(config.general.features));
-}
-
-bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -385,9 +374,9 @@ bool save(const QString &path, const QStringList &fields, QString *error)
 {
     switch (formatOf(path)) {
     case Format::Json:
-        return writeAtomically(path, toJson(fields), error);
+        return DataFile::saveBytes(path, toJson(fields), error);
     case Format::Csv:
-        return writeAtomically(path, toCsv(fields), error);
+        return DataFile::saveBytes(path, toCsv(fields), error);
     case Format::DataFile:
         break;
     }

@@ -45,6 +45,7 @@ class TestCli : public QObject
 
     QTemporaryDir dir;
     QProcess sim;
+    int warnings = 0; ///< of the last cli()
 
     QString at(const QString &name) const { return dir.filePath(name); }
 
@@ -93,6 +94,11 @@ class TestCli : public QObject
         if (!run.waitForFinished(60000))
             return -1;
         *output = run.readAll();
+        // Warnings of red values are checked on their own.
+        static const QRegularExpression warning("^velmora-cli: warning: .*\n",
+                                                QRegularExpression::MultilineOption);
+        warnings = output->count("velmora-cli: warning: ");
+        *output = QString::fromUtf8(*output).remove(warning).toUtf8();
         return run.exitStatus() == QProcess::NormalExit ? run.exitCode() : -1;
     }
 
