@@ -68,6 +68,14 @@ void RadioUnit::setErrorForCode(char code, bool on)
         errorCodes.remove(code);
 }
 
+void RadioUnit::setIgnoreWriteForCode(char code, bool on)
+{
+    if (on)
+        ignoredCodes.insert(code);
+    else
+        ignoredCodes.remove(code);
+}
+
 void RadioUnit::setErrorForRecord(int record, bool on)
 {
     if (on)
@@ -141,13 +149,15 @@ QByteArray RadioUnit::writeAnswer(const QByteArray &request, bool applyKnobs)
     const QByteArray refused = statusAnswer(request, StatusError);
     if (applyKnobs && errorCodes.contains(code))
         return refused;
+    const bool keep = !applyKnobs || !ignoredCodes.contains(code);
     if (code == Frames::HomeChannelCode) {
         if (size != Parameters::homeChannels.writeLength)
             return refused;
         const int record = recordNumber(request);
         if (!validRecord(record) || (applyKnobs && errorRecords.contains(record)))
             return refused;
-        records[record - 1] = request.mid(Parameters::homeChannels.readLength);
+        if (keep)
+            records[record - 1] = request.mid(Parameters::homeChannels.readLength);
         return statusAnswer(request, StatusAccepted);
     }
     if (code == Frames::FactoryCode) {
@@ -164,7 +174,8 @@ QByteArray RadioUnit::writeAnswer(const QByteArray &request, bool applyKnobs)
     const int value = row->wire.readLength;
     if (row->wire.writeLength ? size != row->wire.writeLength : size - value > MaxAddressLength)
         return refused;
-    values[int(row->parameter)] = request.mid(value);
+    if (keep)
+        values[int(row->parameter)] = request.mid(value);
     return statusAnswer(request, StatusAccepted);
 }
 

@@ -73,6 +73,10 @@ public:
     /// Write frames with this parameter code are answered with a parameter
     /// error and not stored.
     void setErrorForCode(char code, bool on = true);
+    /// Write frames with this parameter code (0x33 for every home-channel
+    /// record) are answered as accepted but not stored: the unit keeps its
+    /// old value. A frame it would refuse is still refused.
+    void setIgnoreWriteForCode(char code, bool on = true);
     /// Write frames of this record number are answered with an error.
     void setErrorForRecord(int record, bool on = true);
     /// Answers the first count requests, then stays silent; -1 never stops.
@@ -102,6 +106,7 @@ private:
     QVector<QByteArray> records;
 
     QSet<char> errorCodes;
+    QSet<char> ignoredCodes;
     QSet<int> errorRecords;
     int stopAfter = -1;
     int silentTo = 0;

@@ -164,6 +164,12 @@ struct Options
         QStringLiteral("Answer writes of this home-channel record (1 to 500) with a "
                        "parameter error. Repeatable."),
         QStringLiteral("number")};
+    const QCommandLineOption ignoreWrite{
+        QStringLiteral("ignore-write"),
+        QStringLiteral("Answer write frames of this parameter code (two hex digits, e.g. 3C, "
+                       "or 33 for the home channels) as accepted but keep the old value. "
+                       "Repeatable."),
+        QStringLiteral("hex")};
     const QCommandLineOption stopAfter{
         QStringLiteral("stop-after"),
         QStringLiteral("Answer only the first N requests, then stay silent."), QStringLiteral("N")};
@@ -205,10 +211,10 @@ struct Options
 
     QList<QCommandLineOption> all() const
     {
-        return {udpAddress, udpPort, replyPort, noUdp,    allowNonLoopback, serial,
-                noSerial,   ptyLink, load,      save,     errorCode,        errorRecord,
-                stopAfter,  delay,   pieceSize, pieceGap, unasked,          unaskedInterval,
-                maxSeconds, fleet,   quiet};
+        return {udpAddress,      udpPort,    replyPort, noUdp,     allowNonLoopback, serial,
+                noSerial,        ptyLink,    load,      save,      errorCode,        errorRecord,
+                ignoreWrite,     stopAfter,  delay,     pieceSize, pieceGap,         unasked,
+                unaskedInterval, maxSeconds, fleet,     quiet};
     }
 };
 
@@ -315,10 +321,10 @@ private:
         return true;
     }
 
-    // --error-code, --error-record and --stop-after.
+    // --error-code, --error-record, --ignore-write and --stop-after.
     bool faults(Plan *plan)
     {
-        QList<char> refused;
+        QList<char> refused, ignored;
         if (!codes(o.errorCode, &refused))
             return false;
         for (const char code : refused)
@@ -330,6 +336,10 @@ private:
                 return refuse(QStringLiteral("--error-record wants 1 to 500, not %1").arg(text));
             everyUnit(plan, [&](RadioUnit &unit) { unit.setErrorForRecord(record); });
         }
+        if (!codes(o.ignoreWrite, &ignored))
+            return false;
+        for (const char code : ignored)
+            everyUnit(plan, [&](RadioUnit &unit) { unit.setIgnoreWriteForCode(code); });
         int count = 0;
         if (parser.isSet(o.stopAfter)) {
             if (!number(o.stopAfter, 0, INT_MAX, &count))
