@@ -4,6 +4,7 @@
 #include "link/answers.h"
 #include "link/configtarget.h"
 #include "link/frames.h"
+#include "link/parameters.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,12 +20,9 @@ namespace {
 
 const char formatName[] = "velmora-radio configuration";
 
-// The general fields in data file order, from field 3 on.
-const char *const generalKeys[] = {"ip",        "subnetMask",   "gateway",         "dtmfDelay",
-                                   "minVolume", "serialNumber", "userDescription", "internalRadio",
-                                   "railroad",  "features"};
+// The general fields lie together in the data file, after its header.
 const int firstGeneral = 2;
-const int generalCount = 10;
+const int generalCount = Parameters::Count;
 const char *const cellKeys[] = {"tx", "rx", "ranTx", "ranRx", "label"};
 const char *const csvHeader = "row,tx,rx,ran_tx,ran_rx,label";
 
@@ -150,8 +148,8 @@ QStringList comparable(const RadioConfig &config)
 
 QString fieldName(int field)
 {
-    if (field >= firstGeneral && field < firstGeneral + generalCount)
-        return QStringLiteral("general.") + QLatin1String(generalKeys[field - firstGeneral]);
+    if (const Parameters::Row *general = Parameters::atField(field))
+        return QStringLiteral("general.") + QLatin1String(general->key);
     const int cell = field - DataFile::GeneralFieldCount;
     if (cell < 0 || field >= DataFile::FieldCount)
         return QString();
@@ -166,15 +164,17 @@ QStringList freshFields()
 QByteArray toJson(const QStringList &fields)
 {
     QByteArray json = "{\n    \"format\": \"" + QByteArray(formatName) + "\",\n    \"general\": {";
-    QList<int> general;
-    for (int i = 0; i < generalCount; ++i)
-        general << i;
+    QList<const Parameters::Row *> general;
+    for (const Parameters::Row &row : Parameters::rows)
+        general << &row;
     std::sort(general.begin(), general.end(),
-              [](int a, int b) { return qstrcmp(generalKeys[a], generalKeys[b]) < 0; });
+              [](const Parameters::Row *a, const Parameters::Row *b) {
+                  return qstrcmp(a->key, b->key) < 0;
+              });
     const char *separator = "\n";
-    for (int i : general) {
-        json += separator + QByteArray("        \"") + generalKeys[i] +
-                "\": " + jsonString(fields.value(firstGeneral + i));
+    for (const Parameters::Row *row : general) {
+        json += separator + QByteArray("        \"") + row->key +
+                "\": " + jsonString(fields.value(row->field));
         separator = ",\n";
     }
     json += "\n    },\n    \"home\": {";
@@ -231,12 +231,14 @@ bool fromJson(const QByteArray &json, QStringList *fields, QString *error)
             const QString name = key + QLatin1Char('.') + entry.key();
             if (key == QLatin1String("general")) {
                 const auto known =
-                    std::find_if(std::begin(generalKeys), std::end(generalKeys),
-                                 [&](const char *k) { return entry.key() == QLatin1String(k); });
-                if (known == std::end(generalKeys))
+                    std::find_if(std::begin(Parameters::rows), std::end(Parameters::rows),
+                                 [&](const Parameters::Row &row) {
+                                     return entry.key() == QLatin1String(row.key);
+                                 });
+                if (known == std::end(Parameters::rows))
                     return fail(error, lineOf(json, path),
                                 QStringLiteral("unknown key \"%1\"").arg(name));
-                if (!textValue(entry.value(), &result[firstGeneral + int(known - generalKeys)]))
+                if (!textValue(entry.value(), &result[known->field]))
                     return fail(error, lineOf(json, path),
                                 QStringLiteral("%1 must be a text or null").arg(name));
                 continue;

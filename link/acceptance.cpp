@@ -1,6 +1,7 @@
 #include "link/acceptance.h"
 
 #include "app/datafile.h"
+#include "link/parameters.h"
 
 #include <QHostAddress>
 
@@ -89,15 +90,15 @@ QList<Problem> problems(const RadioConfig &config)
             found << Problem{field, fields.at(field), QString::fromLatin1(rule)};
     };
     const GeneralSettings &g = config.general;
-    // TODO(table): field indexes from the parameter table once it lands.
+    const auto field = [](Parameter p) { return Parameters::row(p).field; };
     const char *const addressRule = "not an address";
-    check(2, address(g.ip), addressRule);
-    check(3, address(g.subnetMask), addressRule);
-    check(4, address(g.gateway), addressRule);
-    check(5, dtmfDelay(g.dtmfDelay), "not 1 to 20");
-    check(6, minVolume(g.minVolume), "over 20");
-    check(7, fixedText(g.serialNumber), "over 16 characters");
-    check(8, fixedText(g.userDescription), "over 16 characters");
+    check(field(Parameter::Ip), address(g.ip), addressRule);
+    check(field(Parameter::SubnetMask), address(g.subnetMask), addressRule);
+    check(field(Parameter::Gateway), address(g.gateway), addressRule);
+    check(field(Parameter::DtmfDelay), dtmfDelay(g.dtmfDelay), "not 1 to 20");
+    check(field(Parameter::MinVolume), minVolume(g.minVolume), "over 20");
+    check(field(Parameter::SerialNumber), fixedText(g.serialNumber), "over 16 characters");
+    check(field(Parameter::UserDescription), fixedText(g.userDescription), "over 16 characters");
     for (int r = 0; r < config.rows.size(); ++r) {
         const HomeRow &texts = config.rows.at(r);
         const RowVerdict verdict = row(texts);
