@@ -5,7 +5,12 @@
 #include "tests/testsupport.h"
 #include "unit/radiounit.h"
 
+#include <QUdpSocket>
 #include <QtTest>
+
+#include <atomic>
+#include <csignal>
+#include <thread>
 
 namespace {
 
@@ -124,6 +129,7 @@ private slots:
         QVERIFY(writeFile(at("sameaddress.txt"), "north udp:127.0.0.2\nsouth udp:127.0.0.2\n"));
         QVERIFY(writeFile(at("samename.txt"), "north udp:127.0.0.2\nnorth udp:127.0.0.3\n"));
         QVERIFY(QDir().mkpath(at("empty")));
+        QVERIFY(writeFile(at("odd.json"), "{\"format\": \"velmora-radio configuration\", \"general\": {\"dtmfDelay\": \"300\", \"userDescription\": \"a description of over sixteen letters\"}, \"home\": {\"1\": {\"tx\": \"1234\", \"rx\": \"5\", \"ranTx\": \"00\", \"ranRx\": \"00\", \"label\": \" lead\"}}}"));
         // clang-format on
     }
 
@@ -163,6 +169,7 @@ private slots:
         QTest::newRow("one unit without --keep-identity, backed up") << "--no-serial --load SAMPLE" << "write OUT/other.cfg --udp 127.0.0.2 --backup-dir OUT/single --json" << 0 << "\\{.*\"backup_file\":\"[^\"]*single/127.0.0.2-[0-9-]+\\.cfg\".*\"result\":\"ok\".*\\}\n" << "one backup, the file's identity";
         QTest::newRow("backup folder unwritable") << "--no-serial --load SAMPLE" << "write OUT/other.cfg --udp 127.0.0.2 --backup-dir /proc/self" << 1 << "127\\.0\\.0\\.2  cannot write /proc/self/.*  [0-9.]+ s\n" << "no write frame";
         QTest::newRow("a unit that keeps no description") << "--no-serial --ignore-write 3C" << "write OUT/other.cfg --udp 127.0.0.2 --no-backup" << 1 << "127\\.0\\.0\\.2  verify: 1 fields differ  [0-9.]+ s\n  general.userDescription: .*\n" << "";
+        QTest::newRow("values the unit keeps otherwise") << "--no-serial" << "write OUT/odd.json --udp 127.0.0.2 --no-backup" << 0 << ok << "plan finds it unchanged";
         QTest::newRow("fleet, first unit silent, identity kept") << "--fleet 2 --no-serial --load SAMPLE" << "write OUT/other.cfg --udp 127.0.0.9 --udp 127.0.0.2 --udp 127.0.0.3 --no-backup" << 1 << "127\\.0\\.0\\.9  timeout  [0-9.]+ s\n(127\\.0\\.0\\.[23]  ok  [0-9.]+ s\n){2}" << "identities kept";
         QTest::newRow("home bypass on a write") << "--no-serial" << "write OUT/other.cfg --udp 127.0.0.2 --no-backup --home-bypass --force" << 0 << ok << "20 requests";
         QTest::newRow("max-fail leaves the rest") << "--no-serial" << "read --udp 127.0.0.9 --udp 127.0.0.2 --batch 1 --max-fail 1 -o OUT/{unit}.cfg" << 1 << "127\\.0\\.0\\.9  timeout  [0-9.]+ s\n127\\.0\\.0\\.2  not started  [0-9.]+ s\n" << "nothing sent";
@@ -291,6 +298,8 @@ private slots:
                  }
                  return true;
              }},
+            {"plan finds it unchanged",
+             [&] { return cli("plan OUT/odd.json --udp 127.0.0.2", &again) == 0; }},
             {"20 requests", [&] { return stopSim().count("<- ") == 20; }},
             {"restore brings the backups back",
              [&] {
@@ -329,6 +338,73 @@ private slots:
              }},
         };
         QVERIFY2(checks.value(check)(), qPrintable(check + "\n" + again));
+    }
+
+    void interrupt_data()
+    {
+        QTest::addColumn<QString>("simOptions");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("after");    // requests the unit has seen before the signal
+        QTest::addColumn<QString>("output"); // (\d+) captures the frames written
+        // clang-format off
+        QTest::newRow("write over UDP, SIGINT") << "--no-serial --load SAMPLE" << "write OUT/other.cfg --udp 127.0.0.2 --force --backup-dir OUT/ib" << SIGINT << 600 << "127\\.0\\.0\\.2  interrupted: ([0-9]+) of 510 frames written, backup .*ib/127\\.0\\.0\\.2-[0-9-]+\\.cfg  [0-9.]+ s\n";
+        QTest::newRow("write over serial, SIGTERM") << "--no-udp --load SAMPLE --pty-link OUT/iw" << "write OUT/other.cfg --serial OUT/iw --force --backup-dir OUT/ib" << SIGTERM << 600 << "iw  interrupted: ([0-9]+) of 510 frames written, backup .*ib/iw-[0-9-]+\\.cfg  [0-9.]+ s\n";
+        QTest::newRow("read over UDP, SIGINT") << "--no-serial" << "read --udp 127.0.0.2 -o OUT/cut.cfg" << SIGINT << 100 << "127\\.0\\.0\\.2  interrupted  [0-9.]+ s\n";
+        // clang-format on
+    }
+
+    void interrupt()
+    {
+        QFETCH(QString, simOptions);
+        QFETCH(QString, command);
+        QFETCH(int, signal);
+        QFETCH(int, after);
+        QFETCH(QString, output);
+        QVERIFY(startSim(simOptions.replace("SAMPLE", SAMPLE)));
+        QProcess run;
+        run.setProcessChannelMode(QProcess::MergedChannels);
+        run.setWorkingDirectory(dir.path());
+        run.start(VELMORA_CLI, command.replace("OUT/", dir.path() + '/').split(' '));
+        QVERIFY(run.waitForStarted(10000));
+        QElapsedTimer clock;
+        for (clock.start(); contents(at("sim.log")).count("<- ") < after && !clock.hasExpired(30000);)
+            run.waitForFinished(10);
+        QCOMPARE(run.state(), QProcess::Running);
+        ::kill(pid_t(run.processId()), signal);
+        QVERIFY(run.waitForFinished(20000));
+        const QString got = QString::fromUtf8(run.readAll()).remove(
+            QRegularExpression("^velmora-cli: warning: .*\n", QRegularExpression::MultilineOption));
+        QCOMPARE(run.exitCode(), 128 + signal);
+        const QRegularExpressionMatch match = QRegularExpression("\\A" + output + "\\z").match(got);
+        QVERIFY2(match.hasMatch(), qPrintable(got));
+        const int requests = stopSim().count("<- ");
+        if (match.lastCapturedIndex() == 1)
+            QCOMPARE(requests, 510 + match.captured(1).toInt()); // the backup read, then the frames
+        else
+            QVERIFY(requests < 510 && !QFile::exists(at("cut.cfg")));
+    }
+
+    // With one unit, an answer from any other address is no answer of it.
+    void impostor()
+    {
+        QVERIFY(startSim("--no-serial --load " SAMPLE " --delay 20"));
+        std::atomic<bool> done{false};
+        std::thread sender([&done] {
+            QUdpSocket socket;
+            socket.bind(QHostAddress("127.0.0.9"), 0);
+            for (int n = 0; n < 2000 && !done; ++n) {
+                socket.writeDatagram(QByteArray::fromHex("360263"), QHostAddress::LocalHost, 2055);
+                socket.waitForBytesWritten(10);
+                QThread::usleep(1000);
+            }
+        });
+        QByteArray got;
+        const int status = cli("read --udp 127.0.0.2 --home-bypass -o OUT/impostor.cfg", &got);
+        done = true;
+        sender.join();
+        QCOMPARE(status, 0);
+        QCOMPARE(fieldsOf(at("impostor.cfg")).value(5), fieldsOf(SAMPLE).value(5));
     }
 };
 
