@@ -9,7 +9,8 @@ case "${VELMORA_QT:-5}" in
 6) qt=(qt6-base-dev qt6-serialport-dev) ;;
 *) echo "VELMORA_QT is 5 or 6, not ${VELMORA_QT}" >&2; exit 1 ;;
 esac
-packages=(build-essential cmake ninja-build "${qt[@]}" iproute2 util-linux "$@")
+# ansible-core: the tests of the Ansible collection in ansible/.
+packages=(build-essential cmake ninja-build "${qt[@]}" iproute2 util-linux ansible-core "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
