@@ -345,7 +345,7 @@ private slots:
         QTest::addColumn<QString>("simOptions");
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("signal");
-        QTest::addColumn<int>("after");    // requests the unit has seen before the signal
+        QTest::addColumn<int>("after");      // requests the unit has seen before the signal
         QTest::addColumn<QString>("output"); // (\d+) captures the frames written
         // clang-format off
         QTest::newRow("write over UDP, SIGINT") << "--no-serial --load SAMPLE" << "write OUT/other.cfg --udp 127.0.0.2 --force --backup-dir OUT/ib" << SIGINT << 600 << "127\\.0\\.0\\.2  interrupted: ([0-9]+) of 510 frames written, backup .*ib/127\\.0\\.0\\.2-[0-9-]+\\.cfg  [0-9.]+ s\n";
@@ -368,13 +368,15 @@ private slots:
         run.start(VELMORA_CLI, command.replace("OUT/", dir.path() + '/').split(' '));
         QVERIFY(run.waitForStarted(10000));
         QElapsedTimer clock;
-        for (clock.start(); contents(at("sim.log")).count("<- ") < after && !clock.hasExpired(30000);)
+        for (clock.start();
+             contents(at("sim.log")).count("<- ") < after && !clock.hasExpired(30000);)
             run.waitForFinished(10);
         QCOMPARE(run.state(), QProcess::Running);
         ::kill(pid_t(run.processId()), signal);
         QVERIFY(run.waitForFinished(20000));
-        const QString got = QString::fromUtf8(run.readAll()).remove(
-            QRegularExpression("^velmora-cli: warning: .*\n", QRegularExpression::MultilineOption));
+        const QString got = QString::fromUtf8(run.readAll())
+                                .remove(QRegularExpression("^velmora-cli: warning: .*\n",
+                                                           QRegularExpression::MultilineOption));
         QCOMPARE(run.exitCode(), 128 + signal);
         const QRegularExpressionMatch match = QRegularExpression("\\A" + output + "\\z").match(got);
         QVERIFY2(match.hasMatch(), qPrintable(got));

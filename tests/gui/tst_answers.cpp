@@ -108,7 +108,9 @@ void TestAnswers::sameAsModel_data()
 {
     QTest::addColumn<bool>("nullTexts"); // a data file of null texts opened first
     QTest::addColumn<QList<QByteArray>>("answers");
-    const QByteArray yard = "901901" "0101" "YARD";
+    const QByteArray yard = "901901"
+                            "0101"
+                            "YARD";
     // clang-format off
     QTest::newRow("repeated answers") << false << QList<QByteArray>{QByteArray::fromHex("360207"), QByteArray::fromHex("360207"), record(1, yard), record(1, yard), QByteArray::fromHex("50020001"), QByteArray::fromHex("50020001")};
     QTest::newRow("indexes one past the end") << false << QList<QByteArray>{QByteArray::fromHex("390203"), QByteArray::fromHex("3e020a")};
@@ -146,7 +148,8 @@ void TestAnswers::sameAsModel()
     const QStringList fields = model.fields();
     QCOMPARE(fields.size(), saved.size());
     for (int field = 0; field < saved.size(); ++field) {
-        if (fields.at(field) != saved.at(field) || fields.at(field).isNull() != saved.at(field).isNull())
+        if (fields.at(field) != saved.at(field) ||
+            fields.at(field).isNull() != saved.at(field).isNull())
             QFAIL(qPrintable(QString("field %1: model \"%2\"%3, window \"%4\"%5")
                                  .arg(field)
                                  .arg(fields.at(field), fields.at(field).isNull() ? " (null)" : "",
