@@ -22,6 +22,10 @@ class UnitJob : public QObject
 public:
     UnitJob(const UnitSpec &unit, UnitLink *link, const Options &options, QObject *parent);
 
+    /// The job of options.command for one unit.
+    static UnitJob *make(const UnitSpec &unit, UnitLink *link, const Options &options,
+                         const QStringList &fileFields, QObject *parent);
+
     /// Starts the first transaction.
     virtual void begin() = 0;
 
