@@ -1,5 +1,7 @@
 #include "app/datafile.h"
 
+#include "link/parameters.h"
+
 #include <QBuffer>
 #include <QDataStream>
 #include <QFile>
@@ -96,11 +98,14 @@ QStringList fieldsFromConfig(const RadioConfig &config, const QString &checks)
     const GeneralSettings &g = config.general;
     QStringList fields;
     fields.reserve(FieldCount);
-    fields << QStringLiteral("Version") << QString::number(FormatNumber) << g.ip << g.subnetMask
-           << g.gateway << g.dtmfDelay << g.minVolume << g.serialNumber << g.userDescription
-           << QString::number(g.internalRadio) << QString::number(g.railroad) << checks;
-    for (int i = 0; i < ReservedCount; ++i)
-        fields << QStringLiteral("Blank");
+    fields << QStringLiteral("Version") << QString::number(FormatNumber);
+    for (int at = fields.size(); at < GeneralFieldCount; ++at) {
+        const Parameters::Row *row = Parameters::atField(at);
+        fields << (!row         ? QStringLiteral("Blank")
+                   : row->text  ? g.*row->text
+                   : row->index ? QString::number(g.*row->index)
+                                : checks);
+    }
     static const HomeRow emptyRow;
     for (int row = 0; row < RadioConfig::HomeRowCount; ++row) {
         const HomeRow &r = row < config.rows.size() ? config.rows.at(row) : emptyRow;
@@ -113,16 +118,15 @@ RadioConfig configFromFields(const QStringList &fields)
 {
     RadioConfig config;
     GeneralSettings &g = config.general;
-    g.ip = field(fields, 2);
-    g.subnetMask = field(fields, 3);
-    g.gateway = field(fields, 4);
-    g.dtmfDelay = field(fields, 5);
-    g.minVolume = field(fields, 6);
-    g.serialNumber = field(fields, 7);
-    g.userDescription = field(fields, 8);
-    g.internalRadio = toIntOrZero(field(fields, 9));
-    g.railroad = toIntOrZero(field(fields, 10));
-    g.features = featureWordFromChecks(field(fields, 11));
+    for (const Parameters::Row &row : Parameters::rows) {
+        const QString text = field(fields, row.field);
+        if (row.text)
+            g.*row.text = text;
+        else if (row.index)
+            g.*row.index = toIntOrZero(text);
+        else
+            g.*row.word = featureWordFromChecks(text);
+    }
     for (int row = 0; row < RadioConfig::HomeRowCount; ++row) {
         const int first = GeneralFieldCount + 5 * row;
         HomeRow &r = config.rows[row];
@@ -141,7 +145,11 @@ bool saveFields(const QString &fileName, const QStringList &fields, QString *err
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     writeFields(&buffer, fields);
+    return saveBytes(fileName, bytes, errorString);
+}
 
+bool saveBytes(const QString &fileName, const QByteArray &bytes, QString *errorString)
+{
     QSaveFile file(fileName);
     // In a folder we may not add to, a file we may write is written in place,
     // as a plain open would; everywhere else the old file stays until commit.

@@ -58,6 +58,9 @@ RadioConfig configFromFields(const QStringList &fields);
 /// the file is written in place. False with the system's reason on failure.
 bool saveFields(const QString &fileName, const QStringList &fields, QString *errorString);
 
+/// Saves any bytes as saveFields saves the fields: whole or not at all.
+bool saveBytes(const QString &fileName, const QByteArray &bytes, QString *errorString);
+
 /// Reads the fields of a data file: all of them when the first two pass
 /// checkHeader, only those two otherwise.
 QStringList loadFields(QIODevice *device);

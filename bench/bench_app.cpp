@@ -3,6 +3,8 @@
 // the tool's checks. Prints the median of several runs and the ratio.
 #include "app/datafile.h"
 #include "app/mainwindow.h"
+#include "bench/median.h"
+#include "tests/sampleconfig.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,7 +17,6 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -29,12 +30,6 @@ struct Medians
     double tool = 0;
     double baseline = 0;
 };
-
-double median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // The tool and its baseline take turns, so that the machine's drift (another
 // job, the disk's sync times) weighs on both alike.
@@ -67,20 +62,9 @@ void report(const char *what, const char *baseline, Medians m, double goal)
 // Every field set, as a maintainer's file would be.
 QStringList everyField()
 {
-    QStringList fields{"Version",         "100", "10.20.30.41", "255.255.255.0",
-                       "10.20.30.1",      "5",   "3",           "TRV2-004711",
-                       "Hump Yard North", "1",   "2",           "1000001000110001"};
-    for (int i = 0; i < DataFile::ReservedCount; ++i)
-        fields << QStringLiteral("Blank");
-    for (int row = 0; row < 500; ++row) {
-        const bool high = row % 2;
-        const int tx = high ? 900 + row % 40 : 800 + row % 40;
-        fields << QString::number(tx) << QString::number(tx)
-               << QStringLiteral("%1").arg(row % 40, 2, 10, QLatin1Char('0'))
-               << QStringLiteral("%1").arg((row + 7) % 40, 2, 10, QLatin1Char('0'))
-               << QStringLiteral("TRACK %1").arg(row + 1);
-    }
-    return fields;
+    const RadioConfig sample = sampleConfig();
+    return DataFile::fieldsFromConfig(sample,
+                                      DataFile::checksFromFeatureWord(sample.general.features));
 }
 
 // The tool's widgets without any check, connection or layout.

@@ -6,6 +6,7 @@
 #include "app/mainwindow.h"
 #include "link/dialog.h"
 #include "link/dialogudp.h"
+#include "tests/sampleconfig.h"
 
 #include <QAction>
 #include <QApplication>
@@ -70,20 +71,7 @@ int main(int argc, char **argv)
     const QString config = dir.filePath(QStringLiteral("unit.cfg"));
     const QString link = dir.filePath(QStringLiteral("unit-pty"));
     QString error;
-    RadioConfig sample;
-    sample.general = {"5",
-                      "3",
-                      "TRV2-004711",
-                      "Hump Yard North",
-                      "10.20.30.41",
-                      "255.255.255.0",
-                      "10.20.30.1",
-                      0x0051,
-                      1,
-                      2};
-    for (int row = 0; row < RadioConfig::HomeRowCount; ++row)
-        sample.rows[row] = {QString::number(900 + row % 40), QString::number(900 + row % 40), "01",
-                            "02", QStringLiteral("TRACK %1").arg(row + 1)};
+    const RadioConfig sample = sampleConfig();
     if (!DataFile::saveFields(config, DataFile::fieldsFromConfig(sample, QString()), &error))
         return 1;
     QProcess unit;

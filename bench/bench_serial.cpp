@@ -4,7 +4,9 @@
 // thread's event loop was out of reach during the transfer.
 
 #include "app/mainwindow.h"
+#include "bench/median.h"
 #include "link/dialog.h"
+#include "tests/sampleconfig.h"
 #include "unit/radiounit.h"
 #include "unit/unitserver.h"
 
@@ -138,22 +140,6 @@ private:
     std::vector<std::thread> witnesses;
 };
 
-RadioConfig sample()
-{
-    RadioConfig c;
-    c.general = {"12", "3", "VR-7", "Yard", "10.1.2.3", "255.0.0.0", "10.1.2.1", 0x8421, 1, 3};
-    for (int r = 0; r < RadioConfig::HomeRowCount; ++r)
-        c.rows[r] = {QString::number(101 + r), QString::number(901 - r), "12", "34",
-                     QStringLiteral("Track %1").arg(r + 1)};
-    return c;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 double worst(const std::vector<double> &values)
 {
     return *std::max_element(values.begin(), values.end());
@@ -174,7 +160,7 @@ int main(int argc, char **argv)
     window.serialAct->trigger();
     Dialog *dialog = window.serialDialog;
     dialog->serialPortComboBox->setEditText(server.slavePath());
-    unit.loadConfig(sample()); // the Reads fill the tabs with it, the Writes send it back
+    unit.loadConfig(sampleConfig()); // the Reads fill the tabs with it, the Writes send it back
     StallMeter meter;
 
     std::printf("serial transfer, %d runs each; floor %.2f s (510 x 10 ms of silence)\n", runs,

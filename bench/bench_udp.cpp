@@ -17,6 +17,7 @@
 #include "link/dialogudp.h"
 #include "link/frames.h"
 #include "link/udpwalk.h"
+#include "tests/sampleconfig.h"
 #include "unit/radiounit.h"
 #include "unit/unitserver.h"
 
@@ -40,28 +41,6 @@ const int runs = 5;
 const double floorSeconds = 0.909;
 const double goalRatio = 1.10;
 const double stallGoalMs = 16.0;
-
-RadioConfig sample(int seed)
-{
-    RadioConfig config;
-    GeneralSettings &g = config.general;
-    g.dtmfDelay = QString::number(10 + seed % 90);
-    g.minVolume = QString::number(seed % 7);
-    g.serialNumber = QStringLiteral("VR-%1").arg(seed, 6, 10, QLatin1Char('0'));
-    g.userDescription = QStringLiteral("Bench run %1").arg(seed);
-    g.ip = QStringLiteral("172.16.%1.40").arg(seed % 250);
-    g.subnetMask = QStringLiteral("255.255.252.0");
-    g.gateway = QStringLiteral("172.16.%1.1").arg(seed % 250);
-    g.features = quint16(0xA5C3 ^ seed);
-    g.internalRadio = seed % 3;
-    g.railroad = seed % 8;
-    for (int row = 0; row < RadioConfig::HomeRowCount; ++row)
-        config.rows[row] = HomeRow{
-            QString::number(100 + (row + seed) % 800), QString::number(101 + (row + seed) % 800),
-            QString::number(10 + (row + seed) % 54), QString::number(63 - (row + seed) % 50),
-            QStringLiteral("T%1 %2").arg(row + 1).arg(seed)};
-    return config;
-}
 
 qint64 threadCpuNs()
 {
@@ -185,13 +164,13 @@ int main(int argc, char **argv)
             const bool write = kind == 0;
             // Write brings sample 2r into the unit, Read brings it back into
             // tabs that hold sample 2r+1, so every widget changes.
-            ConfigSnapshot::applyConfig(&window, sample(2 * run + (write ? 0 : 1)));
+            ConfigSnapshot::applyConfig(&window, sampleConfig(2 * run + (write ? 0 : 1)));
             const double seconds =
                 probe.run(write ? dialog->writeButton : dialog->readButton, Frames::CommandCount);
             RadioConfig inUnit;
             QMetaObject::invokeMethod(
                 &host, [&] { inUnit = host.unit.toConfig(); }, Qt::BlockingQueuedConnection);
-            const bool ok = seconds > 0 && host.bound && inUnit == sample(2 * run) &&
+            const bool ok = seconds > 0 && host.bound && inUnit == sampleConfig(2 * run) &&
                             ConfigSnapshot::takeConfig(&window) == inUnit;
             correct = correct && ok;
             times[kind] << seconds;

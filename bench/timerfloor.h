@@ -1,19 +1,13 @@
 #ifndef VELMORA_BENCH_TIMERFLOOR_H
 #define VELMORA_BENCH_TIMERFLOOR_H
 
+#include "bench/median.h"
+
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QObject>
 #include <QTimer>
 #include <QVector>
-
-#include <algorithm>
-
-inline double median(QVector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
 
 /// What the machine's timers alone cost: 509 ticks of a precise QTimer set
 /// to 1 ms again at each tick, as the network walk does after each answer.

@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <cstdio>
@@ -20,216 +21,7 @@ namespace {
 
 const int progressLimit = 20; ///< more units share one progress line
 
-QString backupPath(const QString &folder, const QString &unit)
-{
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString first = QDir(folder).filePath(QStringLiteral("%1-%2").arg(unit, stamp));
-    // Never over an earlier backup, not even one of the same second.
-    QString path = first + QStringLiteral(".cfg");
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = QStringLiteral("%1-%2.cfg").arg(first).arg(n);
-    return path;
-}
-
-/// read: the unit into OUT.
-class ReadJob : public UnitJob
-{
-public:
-    using UnitJob::UnitJob;
-
-    void begin() override { run(QStringLiteral("Read"), QStringLiteral("read")); }
-
-protected:
-    void transactionDone() override
-    {
-        const QString path = QString(options.output).replace(QLatin1String("{unit}"), unit.name);
-        if (saveOrFail(path, read.fields()))
-            finish(QStringLiteral("ok"), true);
-    }
-};
-
-/// write: backup, write, read back.
-class WriteJob : public UnitJob
-{
-public:
-    WriteJob(const UnitSpec &unit, UnitLink *link, const Options &options,
-             const QStringList &fileFields, QObject *parent)
-        : UnitJob(unit, link, options, parent), fileFields(fileFields)
-    {}
-
-    void begin() override
-    {
-        sent = TextForm::opened(fileFields);
-        if (options.noBackup && !keepIdentity())
-            write();
-        else
-            run(QStringLiteral("Read"), QStringLiteral("backup"));
-    }
-
-protected:
-    void transactionDone() override
-    {
-        if (step == QLatin1String("backup")) {
-            if (!options.noBackup &&
-                !saveOrFail(backupPath(options.backupDir, unit.name), read.fields()))
-                return;
-            if (keepIdentity()) {
-                const GeneralSettings &own = read.config.general;
-                GeneralSettings &g = sent.general;
-                g.ip = own.ip, g.subnetMask = own.subnetMask, g.gateway = own.gateway;
-                g.serialNumber = own.serialNumber, g.userDescription = own.userDescription;
-            }
-            write();
-        } else if (step == QLatin1String("write")) {
-            if (!parameterError.isEmpty())
-                finish(QStringLiteral("parameter error: ") + parameterError);
-            else if (options.noVerify)
-                finish(QStringLiteral("ok"), true);
-            else
-                run(QStringLiteral("Read"), QStringLiteral("verify"));
-        } else {
-            const QStringList sentFields = DataFile::fieldsFromConfig(
-                sent, DataFile::checksFromFeatureWord(sent.general.features));
-            differences = TextForm::differences(sentFields, TextForm::readBack(sent), read.fields(),
-                                                read.config, options.homeBypass);
-            if (differences.isEmpty())
-                finish(QStringLiteral("ok"), true);
-            else
-                finish(QStringLiteral("verify: %1 fields differ").arg(differences.size()));
-        }
-    }
-
-private:
-    bool keepIdentity() const { return options.keepIdentity || options.units.size() > 1; }
-    void write() { run(QStringLiteral("Write"), QStringLiteral("write"), sent); }
-
-    const QStringList fileFields;
-    RadioConfig sent;
-};
-
-/// verify: the unit against FILE.
-class VerifyJob : public UnitJob
-{
-public:
-    VerifyJob(const UnitSpec &unit, UnitLink *link, const Options &options,
-              const QStringList &fileFields, QObject *parent)
-        : UnitJob(unit, link, options, parent), fileFields(fileFields)
-    {}
-
-    void begin() override { run(QStringLiteral("Read"), QStringLiteral("verify")); }
-
-protected:
-    void transactionDone() override
-    {
-        differences =
-            TextForm::differences(fileFields, TextForm::readBack(TextForm::opened(fileFields)),
-                                  read.fields(), read.config, options.homeBypass);
-        if (differences.isEmpty())
-            finish(QStringLiteral("ok"), true);
-        else
-            finish(QStringLiteral("verify: %1 fields differ").arg(differences.size()));
-    }
-
-private:
-    const QStringList fileFields;
-};
-
-/// factory: the factory-mode frame.
-class FactoryJob : public UnitJob
-{
-public:
-    using UnitJob::UnitJob;
-
-    void begin() override { run(QStringLiteral("Factory"), QStringLiteral("factory")); }
-
-protected:
-    void transactionDone() override
-    {
-        if (parameterError.isEmpty())
-            finish(QStringLiteral("ok"), true);
-        else
-            finish(QStringLiteral("parameter error: ") + parameterError);
-    }
-};
-
 } // namespace
-
-UnitJob::UnitJob(const UnitSpec &unit, UnitLink *link, const Options &options, QObject *parent)
-    : QObject(parent), unit(unit), link(link), options(options)
-{
-    connect(link, SIGNAL(response(QByteArray)), this, SLOT(processResponse(QByteArray)));
-    connect(link, SIGNAL(finished(QString)), this, SLOT(processEnd(QString)));
-    connect(link, SIGNAL(failed(QString)), this, SLOT(processFailure(QString)));
-}
-
-void UnitJob::run(const QString &type, const QString &label, const RadioConfig &values)
-{
-    this->type = type;
-    step = label;
-    answers = 0;
-    expected = type == QLatin1String("Factory") ? 1
-               : options.homeBypass             ? int(Frames::GeneralCount)
-                                                : int(Frames::CommandCount);
-    parameterError.clear();
-    if (type == QLatin1String("Read"))
-        read = ConfigModel();
-    running = true;
-    link->start(type, options.homeBypass, values);
-}
-
-void UnitJob::processResponse(const QByteArray &s)
-{
-    // A late answer to a walk that has ended changes nothing here.
-    if (!running)
-        return;
-    ++answers;
-    const Answer answer = parseAnswer(s);
-    if (answer.kind == Answer::ChannelError || answer.kind == Answer::AddressError ||
-        answer.kind == Answer::ParameterError)
-        parameterError = QCoreApplication::translate("LinkDialog", errorText(answer.kind));
-    else if (type == QLatin1String("Read"))
-        applyAnswer(answer, read);
-}
-
-void UnitJob::processEnd(const QString &s)
-{
-    if (!running)
-        return;
-    running = false;
-    if (s == QLatin1String("Write TimeOut"))
-        finish(QStringLiteral("write timeout"));
-    else if (s != QLatin1String("Complete!"))
-        finish(QStringLiteral("timeout"));
-    else
-        transactionDone();
-}
-
-void UnitJob::processFailure(const QString &s)
-{
-    running = false;
-    finish(QStringLiteral("cannot open: ") + s);
-}
-
-void UnitJob::finish(const QString &text, bool success)
-{
-    if (done)
-        return;
-    done = true;
-    ok = success;
-    result = text;
-    emit finished();
-}
-
-bool UnitJob::saveOrFail(const QString &path, const QStringList &fields)
-{
-    QString error;
-    if (!TextForm::save(path, fields, &error)) {
-        finish(QStringLiteral("cannot write %1: %2").arg(path, error));
-        return false;
-    }
-    file = path;
-    return true;
-}
 
 Fleet::Fleet(const Options &options, const QStringList &fileFields, QObject *parent)
     : QObject(parent), options(options)
@@ -260,27 +52,12 @@ Fleet::Fleet(const Options &options, const QStringList &fileFields, QObject *par
             connect(link, SIGNAL(request(QByteArray)), this, SLOT(traceRequest(QByteArray)));
             connect(link, SIGNAL(response(QByteArray)), this, SLOT(traceResponse(QByteArray)));
         }
-        UnitJob *job = nullptr;
-        if (options.command == QLatin1String("read"))
-            job = new ReadJob(unit, link, options, this);
-        else if (options.command == QLatin1String("write"))
-            job = new WriteJob(unit, link, options, fileFields, this);
-        else if (options.command == QLatin1String("verify"))
-            job = new VerifyJob(unit, link, options, fileFields, this);
-        else
-            job = new FactoryJob(unit, link, options, this);
+        UnitJob *job = UnitJob::make(unit, link, options, fileFields, this);
         connect(job, SIGNAL(finished()), this, SLOT(jobFinished()));
         jobs << job;
     }
-    running = jobs.size();
-    for (UnitJob *job : jobs) {
-        if (!job->unit.serial && !unbound.isEmpty())
-            QMetaObject::invokeMethod(job, "processFailure", Qt::QueuedConnection,
-                                      Q_ARG(QString, unbound));
-        else
-            QMetaObject::invokeMethod(
-                job, [job] { job->begin(); }, Qt::QueuedConnection);
-    }
+    this->unbound = unbound;
+    QMetaObject::invokeMethod(this, "startBatch", Qt::QueuedConnection);
     if (!options.quiet && isatty(STDERR_FILENO)) {
         progress = new QTimer(this);
         connect(progress, SIGNAL(timeout()), this, SLOT(showProgress()));
@@ -288,9 +65,44 @@ Fleet::Fleet(const Options &options, const QStringList &fileFields, QObject *par
     }
 }
 
+void Fleet::startBatch()
+{
+    int failed = 0;
+    for (const UnitJob *job : jobs)
+        failed += job->done && !job->ok;
+    if (interruptedBy || (options.maxFail && failed >= options.maxFail)) {
+        for (; next < jobs.size(); ++next)
+            jobs.at(next)->finish(QStringLiteral("not started"));
+        return;
+    }
+    const int end = options.batch ? qMin(int(jobs.size()), next + options.batch) : jobs.size();
+    for (; next < end; ++next) {
+        UnitJob *job = jobs.at(next);
+        ++running;
+        job->started = true;
+        if (!job->unit.serial && !unbound.isEmpty())
+            job->processEnd(LinkOutcome{LinkOutcome::CannotOpen, unbound});
+        else
+            job->begin();
+    }
+}
+
+void Fleet::interrupt(int signal)
+{
+    if (interruptedBy)
+        return;
+    interruptedBy = signal;
+    for (UnitJob *job : jobs) {
+        if (job->started && !job->done)
+            job->interrupt();
+    }
+    if (running == 0)
+        startBatch();
+}
+
 int Fleet::exec()
 {
-    while (running > 0)
+    while (next < jobs.size() || running > 0)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     if (progress) {
         progress->stop();
@@ -299,17 +111,25 @@ int Fleet::exec()
         std::fprintf(stderr, "\033[%dA\033[J", progressLines);
     }
     report();
-    bool all = true;
+    if (interruptedBy)
+        return 128 + interruptedBy;
+    bool all = true, changes = false;
     for (const UnitJob *job : jobs)
-        all = all && job->ok;
-    return all ? 0 : 1;
+        all = all && job->ok, changes = changes || job->changed;
+    if (!all)
+        return 1;
+    return options.command == QLatin1String("plan") && changes ? 3 : 0;
 }
 
 void Fleet::jobFinished()
 {
     auto *job = qobject_cast<UnitJob *>(sender());
     job->seconds = clock.nsecsElapsed() / 1e9;
-    --running;
+    if (!job->started)
+        return;
+    // The next batch once this one is through.
+    if (--running == 0 && next < jobs.size())
+        QMetaObject::invokeMethod(this, "startBatch", Qt::QueuedConnection);
 }
 
 void Fleet::trace(const QString &unit, char direction, const QByteArray &bytes, const QString &note)
@@ -389,12 +209,19 @@ void Fleet::report()
                                {"link", job->unit.serial ? "serial" : "udp"},
                                {"result", job->result},
                                {"ok", job->ok},
+                               {"changed", job->changed},
+                               {"failed", !job->ok},
+                               {"msg", QStringLiteral("%1: %2").arg(job->unit.name, job->result)},
                                {"seconds", qRound(job->seconds * 1000) / 1000.0}};
             if (!job->file.isEmpty())
                 object.insert(QStringLiteral("file"), job->file);
+            if (!job->backup.isEmpty())
+                object.insert(QStringLiteral("backup_file"), job->backup);
             QJsonArray differences;
             for (const TextForm::Difference &d : job->differences)
-                differences << d.text();
+                differences << QJsonObject{{"field", TextForm::fieldName(d.field)},
+                                           {"before", QJsonValue(d.first)},
+                                           {"after", QJsonValue(d.second)}};
             if (!differences.isEmpty())
                 object.insert(QStringLiteral("differences"), differences);
             line = QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';

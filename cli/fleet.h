@@ -4,6 +4,7 @@
 #include "cli/options.h"
 #include "cli/textform.h"
 #include "link/configtarget.h"
+#include "link/outcome.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,6 +22,10 @@ class UnitJob : public QObject
 public:
     UnitJob(const UnitSpec &unit, UnitLink *link, const Options &options, QObject *parent);
 
+    /// The job of options.command for one unit.
+    static UnitJob *make(const UnitSpec &unit, UnitLink *link, const Options &options,
+                         const QStringList &fileFields, QObject *parent);
+
     /// Starts the first transaction.
     virtual void begin() = 0;
 
@@ -28,12 +33,19 @@ public:
     QString step;     ///< what is being done now, for the progress line
     int answers = 0;  ///< of the running transaction
     int expected = 0; ///< answers a transaction without fault gets
+    bool started = false;
     bool done = false;
     bool ok = false;
+    bool changed = false; ///< written, or for plan: would be
     QString result;
     double seconds = 0;
-    QString file; ///< what it wrote: the configuration read, or the backup
+    QString file;   ///< the configuration it read into OUT
+    QString backup; ///< the backup it wrote
     QList<TextForm::Difference> differences;
+
+    /// Ends the running walk at its next exchange; the job then finishes
+    /// as interrupted.
+    void interrupt();
 
 signals:
     void finished();
@@ -43,7 +55,8 @@ protected:
     void run(const QString &type, const QString &label, const RadioConfig &values = RadioConfig());
     /// The transaction has ended with every answer in; failures are handled.
     virtual void transactionDone() = 0;
-    void finish(const QString &text, bool success = false);
+    /// The job's own words for an interruption.
+    virtual QString interrupted() const { return QStringLiteral("interrupted"); }
     /// Writes fields to path; false after finishing the job with the reason.
     bool saveOrFail(const QString &path, const QStringList &fields);
 
@@ -53,15 +66,17 @@ protected:
     ConfigModel read;
     /// The last parameter error the unit reported, as the dialogs show it.
     QString parameterError;
+    QString type;
+    bool running = false;
+    bool stopRequested = false;
+
+public slots:
+    /// The link's end, or its failure to open.
+    void processEnd(const LinkOutcome &outcome);
+    void finish(const QString &text, bool success = false);
 
 private slots:
     void processResponse(const QByteArray &s);
-    void processEnd(const QString &s);
-    void processFailure(const QString &s);
-
-private:
-    QString type;
-    bool running = false;
 };
 
 /// Runs every unit's job at the same time and reports them.
@@ -75,9 +90,12 @@ public:
 
     /// Runs to the end of every job; the exit status.
     int exec();
+    /// A SIGINT or SIGTERM: no new request after the running exchanges.
+    void interrupt(int signal);
 
 private slots:
     void jobFinished();
+    void startBatch();
     void traceRequest(const QByteArray &s);
     void traceResponse(const QByteArray &s);
     void traceDropped(const QHostAddress &sender, const QByteArray &bytes, const QString &why);
@@ -95,6 +113,9 @@ private:
     QFile traceFile;
     int dropped = 0;
     int running = 0;
+    int next = 0; ///< the first job not started
+    int interruptedBy = 0;
+    QString unbound; ///< why the port could not be bound
     QTimer *progress = nullptr;
     int progressLines = 0;
 };

@@ -2,17 +2,15 @@
 
 #include "link/frames.h"
 #include "link/udpwalk.h"
+#include "link/unitsocket.h"
 
-#include <QNetworkDatagram>
 #include <QTimer>
-#include <QUdpSocket>
 
 SerialLink::SerialLink(const QString &port, QObject *parent) : UnitLink(parent), port(port)
 {
     connect(&thread, SIGNAL(request(QByteArray)), this, SIGNAL(request(QByteArray)));
     connect(&thread, SIGNAL(response(QByteArray)), this, SIGNAL(response(QByteArray)));
-    connect(&thread, SIGNAL(timeout(QString)), this, SIGNAL(finished(QString)));
-    connect(&thread, SIGNAL(error(QString)), this, SLOT(processError(QString)));
+    connect(&thread, SIGNAL(ended(LinkOutcome)), this, SIGNAL(finished(LinkOutcome)));
 }
 
 void SerialLink::start(const QString &type, bool homeBypass, const RadioConfig &values)
@@ -20,12 +18,9 @@ void SerialLink::start(const QString &type, bool homeBypass, const RadioConfig &
     thread.transaction(port, type, homeBypass, values);
 }
 
-void SerialLink::processError(const QString &s)
+void SerialLink::stop()
 {
-    // "Can't open PORT, error code N: reason": the reason is what tells.
-    const int code = s.lastIndexOf(QLatin1String(", error code "));
-    const int reason = s.indexOf(QLatin1String(": "), code);
-    emit failed(code >= 0 && reason >= 0 ? s.mid(reason + 2) : s);
+    thread.stop();
 }
 
 UdpLink::UdpLink(const QHostAddress &address, UdpRouter *router, QObject *parent)
@@ -34,7 +29,7 @@ UdpLink::UdpLink(const QHostAddress &address, UdpRouter *router, QObject *parent
     walk = new UdpWalk(this);
     walk->writeValues = [this](int) { return values; };
     connect(walk, SIGNAL(request(QByteArray)), this, SLOT(send(QByteArray)));
-    connect(walk, SIGNAL(finished(QString)), this, SLOT(walkEnded(QString)));
+    connect(walk, SIGNAL(ended(LinkOutcome)), this, SLOT(walkEnded(LinkOutcome)));
     lastAnswer = new QTimer(this);
     lastAnswer->setSingleShot(true);
     lastAnswer->setInterval(UdpWalk::WaitInterval);
@@ -50,6 +45,15 @@ void UdpLink::start(const QString &type, bool homeBypass, const RadioConfig &val
     walk->start(type);
 }
 
+void UdpLink::stop()
+{
+    // Ends with Stopped once the request on its way is answered.
+    if (walk->isRunning())
+        walk->stop();
+    else if (lastAnswer->isActive())
+        ending.kind = LinkOutcome::Stopped;
+}
+
 void UdpLink::send(const QByteArray &frame)
 {
     emit request(frame);
@@ -62,62 +66,67 @@ void UdpLink::deliver(const QByteArray &datagram)
     walk->answered();
     if (lastAnswer->isActive() && walk->answers >= expected) {
         lastAnswer->stop();
-        emit finished(tr("Complete!"));
+        emit finished(ending);
     }
 }
 
-void UdpLink::walkEnded(const QString &text)
+void UdpLink::walkEnded(const LinkOutcome &outcome)
 {
     // A factory walk leaves its index at 0: it sent one frame.
     expected = qMax(1, walk->commandIndex);
-    if (text != tr("Complete!") || walk->answers >= expected)
-        emit finished(text);
-    else
+    if (outcome.kind == LinkOutcome::Timeout || walk->answers >= expected) {
+        emit finished(outcome);
+    } else {
+        ending = outcome;
         lastAnswer->start();
+    }
 }
 
 void UdpLink::lastAnswerMissing()
 {
-    emit finished(tr("Timeout!"));
+    emit finished(LinkOutcome{ending.kind == LinkOutcome::Stopped ? LinkOutcome::Stopped
+                                                                  : LinkOutcome::Timeout,
+                              QString()});
 }
 
 UdpRouter::UdpRouter(QObject *parent) : QObject(parent)
 {
-    socket = new QUdpSocket(this);
-    connect(socket, SIGNAL(readyRead()), this, SLOT(processRead()));
+    socket = new UnitSocket(this);
+    connect(socket, SIGNAL(received(QHostAddress, QByteArray)), this,
+            SLOT(deliver(QHostAddress, QByteArray)));
+    connect(socket, SIGNAL(ownRequest(QHostAddress, QByteArray)), this,
+            SLOT(dropOwn(QHostAddress, QByteArray)));
 }
 
 bool UdpRouter::bind(QString *error)
 {
-    if (socket->bind(QHostAddress::AnyIPv4, UdpWalk::UnitPort, QAbstractSocket::ShareAddress))
-        return true;
-    *error = socket->error() == QAbstractSocket::AddressInUseError
-                 ? tr("UDP port 2055 is in use by another program")
-                 : tr("UDP port 2055 cannot be used: %1").arg(socket->errorString());
-    return false;
+    return socket->bind(error);
 }
 
 void UdpRouter::add(const QHostAddress &address, UdpLink *link)
 {
     links.insert(address.toIPv4Address(), link);
+    // A datagram addressed to any of them is ours, sent to it or not yet.
+    QList<QHostAddress> units;
+    for (const quint32 ip : links.keys())
+        units << QHostAddress(ip);
+    socket->setUnits(units);
 }
 
 void UdpRouter::send(const QByteArray &frame, const QHostAddress &address)
 {
-    socket->writeDatagram(frame, address, UdpWalk::UnitPort);
+    socket->send(frame, address);
 }
 
-void UdpRouter::processRead()
+void UdpRouter::deliver(const QHostAddress &sender, const QByteArray &bytes)
 {
-    // A batch at a time, so that a flood cannot hold the event loop.
-    for (int batch = 0; batch < 256 && socket->hasPendingDatagrams(); ++batch) {
-        const QNetworkDatagram datagram = socket->receiveDatagram();
-        const QHostAddress sender = datagram.senderAddress();
-        if (links.contains(datagram.destinationAddress().toIPv4Address()))
-            emit dropped(sender, datagram.data(), tr("our own request"));
-        else if (UdpLink *link = links.value(sender.toIPv4Address()))
-            link->deliver(datagram.data());
-        else
-            emit dropped(sender, datagram.data(), tr("not from a unit"));
-    }
+    if (UdpLink *link = links.value(sender.toIPv4Address()))
+        link->deliver(bytes);
+    else
+        emit dropped(sender, bytes, tr("not from a unit"));
+}
+
+void UdpRouter::dropOwn(const QHostAddress &sender, const QByteArray &bytes)
+{
+    emit dropped(sender, bytes, tr("our own request"));
 }

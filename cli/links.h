@@ -9,8 +9,8 @@
 #include <QObject>
 
 class QTimer;
-class QUdpSocket;
 class UdpWalk;
+class UnitSocket;
 
 /// One unit's link: a transaction at a time, reported by value.
 class UnitLink : public QObject
@@ -22,15 +22,15 @@ public:
 
     /// "Read", "Write" (sending values) or "Factory".
     virtual void start(const QString &type, bool homeBypass, const RadioConfig &values) = 0;
+    /// Sends no new request once the running exchange is through, then
+    /// ends with Stopped.
+    virtual void stop() = 0;
 
 signals:
     void request(const QByteArray &s);
     void response(const QByteArray &s);
-    /// The transaction has ended, every answer delivered: "Complete!", or
-    /// how it timed out ("TimeOut", "Write TimeOut", "Timeout!").
-    void finished(const QString &s);
-    /// The link could not be opened; nothing was sent.
-    void failed(const QString &s);
+    /// The transaction has ended, every answer delivered.
+    void finished(const LinkOutcome &outcome);
 };
 
 /// A serial port served by its own MasterThread, as in the serial dialog.
@@ -42,9 +42,7 @@ public:
     SerialLink(const QString &port, QObject *parent);
 
     void start(const QString &type, bool homeBypass, const RadioConfig &values) override;
-
-private slots:
-    void processError(const QString &s);
+    void stop() override;
 
 private:
     QString port;
@@ -63,12 +61,13 @@ public:
     UdpLink(const QHostAddress &address, UdpRouter *router, QObject *parent);
 
     void start(const QString &type, bool homeBypass, const RadioConfig &values) override;
+    void stop() override;
     /// One datagram from the unit.
     void deliver(const QByteArray &datagram);
 
 private slots:
     void send(const QByteArray &frame);
-    void walkEnded(const QString &text);
+    void walkEnded(const LinkOutcome &outcome);
     void lastAnswerMissing();
 
 private:
@@ -79,6 +78,8 @@ private:
     /// carries the last value or the last status, is waited for this long.
     QTimer *lastAnswer;
     int expected = 0;
+    /// How the walk ended, told once its last answer is in.
+    LinkOutcome ending;
     RadioConfig values;
 };
 
@@ -103,10 +104,11 @@ signals:
     void dropped(const QHostAddress &sender, const QByteArray &bytes, const QString &why);
 
 private slots:
-    void processRead();
+    void deliver(const QHostAddress &sender, const QByteArray &bytes);
+    void dropOwn(const QHostAddress &sender, const QByteArray &bytes);
 
 private:
-    QUdpSocket *socket;
+    UnitSocket *socket;
     QHash<quint32, UdpLink *> links;
 };
 

@@ -5,14 +5,19 @@
 #include "cli/fleet.h"
 #include "cli/options.h"
 #include "cli/textform.h"
+#include "link/acceptance.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSocketNotifier>
 
+#include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -47,6 +52,49 @@ int diff(const Options &options)
             print(d.text());
     }
     return found.isEmpty() ? 0 : 1;
+}
+
+// What the window shows in red, one line each.
+QStringList redValues(const QStringList &fields)
+{
+    QStringList lines;
+    for (const Acceptance::Problem &p : Acceptance::problems(TextForm::opened(fields)))
+        lines << QStringLiteral("%1: %2 is shown in red: %3")
+                     .arg(TextForm::fieldName(p.field),
+                          QString::fromUtf8(
+                              QJsonDocument(QJsonArray{p.text}).toJson(QJsonDocument::Compact))
+                              .mid(1)
+                              .chopped(1),
+                          p.rule);
+    return lines;
+}
+
+int check(const Options &options)
+{
+    QStringList fields;
+    QString error;
+    if (!TextForm::load(options.files.at(0), QStringList(), &fields, &error))
+        return refuse(error);
+    const QStringList lines = redValues(fields);
+    for (const QString &line : lines)
+        print(line);
+    return lines.isEmpty() ? 0 : 1;
+}
+
+int signalPipe[2] = {-1, -1};
+volatile sig_atomic_t signalsSeen = 0;
+
+void onSignal(int signal)
+{
+    // A second one ends the program at once, as if nothing caught it.
+    if (signalsSeen++) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        return;
+    }
+    const char byte = char(signal);
+    ssize_t ignored = ::write(signalPipe[1], &byte, 1);
+    (void)ignored;
 }
 
 int convert(const Options &options)
@@ -93,14 +141,21 @@ int main(int argc, char *argv[])
         return diff(options);
     if (options.command == QLatin1String("convert"))
         return convert(options);
+    if (options.command == QLatin1String("check"))
+        return check(options);
 
     // Everything that can be refused is refused before anything is sent.
     QStringList fileFields;
-    if (!options.files.isEmpty() &&
+    const bool restore = options.command == QLatin1String("restore");
+    if (!options.files.isEmpty() && !restore &&
         !TextForm::load(options.files.at(0), QStringList(), &fileFields, &error))
         return refuse(error);
-    if (options.command == QLatin1String("write") && !options.noBackup &&
-        !QDir().mkpath(options.backupDir))
+    if (options.command == QLatin1String("write") || options.command == QLatin1String("plan")) {
+        for (const QString &line : redValues(fileFields))
+            std::fprintf(stderr, "velmora-cli: warning: %s\n", line.toUtf8().constData());
+    }
+    if ((options.command == QLatin1String("write") || options.command == QLatin1String("backup")) &&
+        !options.noBackup && !QDir().mkpath(options.backupDir))
         return refuse(QStringLiteral("cannot create the backup folder %1").arg(options.backupDir));
     if (!options.trace.isEmpty()) {
         QFile trace(options.trace);
@@ -108,5 +163,16 @@ int main(int argc, char *argv[])
             return refuse(QStringLiteral("%1: %2").arg(options.trace, trace.errorString()));
     }
     Fleet fleet(options, fileFields);
+    // Ctrl+C and SIGTERM let each unit finish the exchange it has running.
+    if (::pipe(signalPipe) == 0) {
+        auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &fleet, [&fleet] {
+            char byte = 0;
+            if (::read(signalPipe[0], &byte, 1) == 1)
+                fleet.interrupt(byte);
+        });
+        std::signal(SIGINT, onSignal);
+        std::signal(SIGTERM, onSignal);
+    }
     return fleet.exec();
 }

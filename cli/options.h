@@ -11,7 +11,7 @@ struct UnitSpec
 {
     bool serial = false;
     QString target;       ///< the address as typed, or the port
-    QString name;         ///< what {unit} and the output show
+    QString name;         ///< what {unit}, the backup's name and the output show
     QHostAddress address; ///< network units only
 };
 
@@ -30,6 +30,9 @@ struct Options
     bool keepIdentity = false;
     bool noBackup = false;
     bool noVerify = false;
+    bool force = false;
+    int batch = 0;   ///< units at a time; 0 all
+    int maxFail = 0; ///< no new batch once this many failed; 0 never stops
     bool json = false;
     bool quiet = false;
     bool help = false;

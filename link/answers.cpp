@@ -49,52 +49,34 @@ Answer readAnswer(const QByteArray &bytes)
     Answer answer;
     const int code = byteAt(bytes, 0);
     const int size = bytes.size();
-    switch (code) {
-    case Frames::DtmfDelayCode:
-    case Frames::MinVolumeCode:
-        if (size == 3) {
-            answer.kind = code == Frames::DtmfDelayCode ? Answer::DtmfDelay : Answer::MinVolume;
-            answer.text = signedDecimal(bytes, 2);
-        }
-        break;
-    case Frames::SerialNumberCode:
-    case Frames::UserDescriptionCode:
-        if (size == 18) {
-            answer.kind =
-                code == Frames::SerialNumberCode ? Answer::SerialNumber : Answer::UserDescription;
-            answer.text = textUpToNul(bytes, 2, 18);
-        }
-        break;
-    case Frames::AddressCode: {
-        static const Answer::Kind kinds[] = {Answer::Ip, Answer::SubnetMask, Answer::Gateway};
-        const int subCode = byteAt(bytes, 2);
-        if (subCode >= 0 && subCode <= 2) {
-            answer.kind = kinds[subCode];
-            answer.text = textUpToNul(bytes, 3, size);
-        }
-        break;
-    }
-    case Frames::FeatureCode:
-        if (size == 4) {
-            answer.kind = Answer::Features;
-            answer.features = quint16(byteAt(bytes, 2) << 8 | byteAt(bytes, 3));
-        }
-        break;
-    case Frames::InternalRadioCode:
-    case Frames::RailroadCode:
-        if (size == 3) {
-            answer.kind =
-                code == Frames::InternalRadioCode ? Answer::InternalRadio : Answer::Railroad;
-            answer.index = qint8(quint8(bytes.at(2)));
-        }
-        break;
-    case Frames::HomeChannelCode:
+    if (code == Frames::HomeChannelCode) {
         if (size == Frames::RecordLength)
             answer = homeChannel(bytes);
+        return answer;
+    }
+    const Parameters::Row *row = Parameters::find(code, byteAt(bytes, 2));
+    if (!row || (row->wire.answerLength && size != row->wire.answerLength))
+        return answer;
+    // The answer repeats the read request, then carries the value.
+    const int value = row->wire.readLength;
+    switch (row->format) {
+    case Parameters::Format::Number:
+        answer.text = signedDecimal(bytes, value);
         break;
-    default:
+    case Parameters::Format::FixedText:
+        answer.text = textUpToNul(bytes, value, row->wire.answerLength);
+        break;
+    case Parameters::Format::Address:
+        answer.text = textUpToNul(bytes, value, size);
+        break;
+    case Parameters::Format::Word:
+        answer.features = quint16(byteAt(bytes, value) << 8 | byteAt(bytes, value + 1));
+        break;
+    case Parameters::Format::ListIndex:
+        answer.index = qint8(quint8(bytes.at(value)));
         break;
     }
+    answer.kind = Answer::kindOf(row->parameter);
     return answer;
 }
 
@@ -117,15 +99,12 @@ Answer parseAnswer(const QByteArray &bytes)
     const int direction = byteAt(bytes, 1);
     if (direction == Frames::Write) {
         // The status byte sits right behind the request's own addressing.
-        if (code == Frames::HomeChannelCode) {
-            if (byteAt(bytes, 4) == 0x01)
-                answer.kind = Answer::ChannelError;
-        } else if (code == Frames::AddressCode) {
-            if (byteAt(bytes, 3) == 0x01)
-                answer.kind = Answer::AddressError;
-        } else if (byteAt(bytes, 2) == 0x01) {
-            answer.kind = Answer::ParameterError;
-        }
+        if (byteAt(bytes, Parameters::statusOffset(code)) != 0x01)
+            return answer;
+        const int addressCode = quint8(Parameters::row(Parameter::Ip).wire.code);
+        answer.kind = code == Frames::HomeChannelCode ? Answer::ChannelError
+                      : code == addressCode           ? Answer::AddressError
+                                                      : Answer::ParameterError;
         return answer;
     }
     if (direction == Frames::Read)

@@ -1,6 +1,7 @@
 #ifndef VELMORA_LINK_ANSWERS_H
 #define VELMORA_LINK_ANSWERS_H
 
+#include "link/parameters.h"
 #include "link/radioconfig.h"
 
 #include <QByteArray>
@@ -10,22 +11,31 @@ struct Answer
 {
     enum Kind
     {
-        NoEffect,        ///< a write accepted, or nothing the tool understands
-        ChannelError,    ///< "Channel parameter error detected"
-        AddressError,    ///< "IP parameter error detected"
-        ParameterError,  ///< "Parameter error detected"
-        DtmfDelay,       ///< text
-        MinVolume,       ///< text
-        SerialNumber,    ///< text
-        UserDescription, ///< text
-        Ip,              ///< text
-        SubnetMask,      ///< text
-        Gateway,         ///< text
-        Features,        ///< features
-        InternalRadio,   ///< index
-        Railroad,        ///< index
-        HomeChannel,     ///< record (1 to 500) and row
+        NoEffect,       ///< a write accepted, or nothing the tool understands
+        ChannelError,   ///< "Channel parameter error detected"
+        AddressError,   ///< "IP parameter error detected"
+        ParameterError, ///< "Parameter error detected"
+        /// A value answer, one kind for each Parameter: text, index or
+        /// features as its row's format has it.
+        FirstValue,
+        DtmfDelay = FirstValue + int(Parameter::DtmfDelay),
+        MinVolume = FirstValue + int(Parameter::MinVolume),
+        SerialNumber = FirstValue + int(Parameter::SerialNumber),
+        UserDescription = FirstValue + int(Parameter::UserDescription),
+        Ip = FirstValue + int(Parameter::Ip),
+        SubnetMask = FirstValue + int(Parameter::SubnetMask),
+        Gateway = FirstValue + int(Parameter::Gateway),
+        Features = FirstValue + int(Parameter::Features),
+        InternalRadio = FirstValue + int(Parameter::InternalRadio),
+        Railroad = FirstValue + int(Parameter::Railroad),
+        HomeChannel = FirstValue + Parameters::Count, ///< record (1 to 500) and row
     };
+
+    static Kind kindOf(Parameter parameter) { return Kind(FirstValue + int(parameter)); }
+    /// True for a value answer of a general parameter.
+    bool isValue() const { return kind >= FirstValue && kind < HomeChannel; }
+    /// The parameter of a value answer.
+    Parameter parameter() const { return Parameter(kind - FirstValue); }
 
     Kind kind = NoEffect;
     QString text;

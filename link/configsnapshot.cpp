@@ -11,23 +11,61 @@
 #include <QLineEdit>
 #include <QTableWidgetItem>
 
+namespace {
+
+// The line edit of a parameter whose value is a text; null for the others.
+QLineEdit *lineEdit(const MainWindow *window, Parameter parameter)
+{
+    const RadioTab *radio = window->radioTab;
+    const NetworkTab *network = window->networkTab;
+    switch (parameter) {
+    case Parameter::DtmfDelay:
+        return radio->dtmfDelayEdit;
+    case Parameter::MinVolume:
+        return radio->minVolumeEdit;
+    case Parameter::SerialNumber:
+        return radio->serialNumberEdit;
+    case Parameter::UserDescription:
+        return radio->userDescriptionEdit;
+    case Parameter::Ip:
+        return network->ipEdit;
+    case Parameter::SubnetMask:
+        return network->subnetMaskEdit;
+    case Parameter::Gateway:
+        return network->gatewayEdit;
+    default:
+        return nullptr;
+    }
+}
+
+// The list of a parameter whose value is a list index; null for the others.
+QComboBox *comboBox(const MainWindow *window, Parameter parameter)
+{
+    switch (parameter) {
+    case Parameter::InternalRadio:
+        return window->radioTab->internalRadioCombo;
+    case Parameter::Railroad:
+        return window->radioTab->railroadCombo;
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
 namespace ConfigSnapshot {
 
 GeneralSettings takeGeneral(const MainWindow *window)
 {
-    const RadioTab *radio = window->radioTab;
-    const NetworkTab *network = window->networkTab;
     GeneralSettings g;
-    g.dtmfDelay = radio->dtmfDelayEdit->text();
-    g.minVolume = radio->minVolumeEdit->text();
-    g.serialNumber = radio->serialNumberEdit->text();
-    g.userDescription = radio->userDescriptionEdit->text();
-    g.ip = network->ipEdit->text();
-    g.subnetMask = network->subnetMaskEdit->text();
-    g.gateway = network->gatewayEdit->text();
-    g.features = window->featureTab->featureWord();
-    g.internalRadio = radio->internalRadioCombo->currentIndex();
-    g.railroad = radio->railroadCombo->currentIndex();
+    for (const Parameters::Row &row : Parameters::rows) {
+        if (row.text)
+            g.*row.text = lineEdit(window, row.parameter)->text();
+        else if (row.index)
+            g.*row.index = comboBox(window, row.parameter)->currentIndex();
+        else
+            g.*row.word = window->featureTab->featureWord();
+    }
     return g;
 }
 
@@ -71,24 +109,16 @@ RadioConfig takeConfigFor(const MainWindow *window, int commandIndex)
 
 } // namespace ConfigSnapshot
 
-void TabsTarget::setText(Answer::Kind field, const QString &text)
+void TabsTarget::setText(Parameter parameter, const QString &text)
 {
-    RadioTab *radio = window->radioTab;
-    NetworkTab *network = window->networkTab;
-    QLineEdit *const edits[] = {radio->dtmfDelayEdit,    radio->minVolumeEdit,
-                                radio->serialNumberEdit, radio->userDescriptionEdit,
-                                network->ipEdit,         network->subnetMaskEdit,
-                                network->gatewayEdit};
-    const int at = field - Answer::DtmfDelay;
-    if (at >= 0 && at < int(sizeof edits / sizeof *edits))
-        edits[at]->setText(text);
+    if (QLineEdit *edit = lineEdit(window, parameter))
+        edit->setText(text);
 }
 
-void TabsTarget::setIndex(Answer::Kind field, int index)
+void TabsTarget::setIndex(Parameter parameter, int index)
 {
-    RadioTab *radio = window->radioTab;
-    (field == Answer::Railroad ? radio->railroadCombo : radio->internalRadioCombo)
-        ->setCurrentIndex(index);
+    if (QComboBox *combo = comboBox(window, parameter))
+        combo->setCurrentIndex(index);
 }
 
 void TabsTarget::setFeatures(quint16 word)

@@ -12,8 +12,8 @@ class TabsTarget : public ConfigTarget
 public:
     explicit TabsTarget(MainWindow *window) : window(window) {}
 
-    void setText(Answer::Kind field, const QString &text) override;
-    void setIndex(Answer::Kind field, int index) override;
+    void setText(Parameter parameter, const QString &text) override;
+    void setIndex(Parameter parameter, int index) override;
     void setFeatures(quint16 word) override;
     void setRow(int row, const HomeRow &texts) override;
 

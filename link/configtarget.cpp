@@ -2,68 +2,69 @@
 
 #include "app/datafile.h"
 
-void applyAnswer(const Answer &answer, ConfigTarget &target)
+namespace {
+
+// The value of one parameter, as its row's format carries it.
+void applyValue(const Parameters::Row &row, const GeneralSettings &g, ConfigTarget &target)
 {
-    switch (answer.kind) {
-    case Answer::DtmfDelay:
-    case Answer::MinVolume:
-    case Answer::SerialNumber:
-    case Answer::UserDescription:
-    case Answer::Ip:
-    case Answer::SubnetMask:
-    case Answer::Gateway:
-        target.setText(answer.kind, answer.text);
+    switch (row.format) {
+    case Parameters::Format::Word:
+        target.setFeatures(g.*row.word);
         break;
-    case Answer::InternalRadio:
-    case Answer::Railroad:
-        target.setIndex(answer.kind, answer.index);
-        break;
-    case Answer::Features:
-        target.setFeatures(answer.features);
-        break;
-    case Answer::HomeChannel:
-        target.setRow(answer.record - 1, answer.row);
+    case Parameters::Format::ListIndex:
+        target.setIndex(row.parameter, g.*row.index);
         break;
     default:
+        target.setText(row.parameter, g.*row.text);
+        break;
+    }
+}
+
+} // namespace
+
+void applyAnswer(const Answer &answer, ConfigTarget &target)
+{
+    if (answer.kind == Answer::HomeChannel)
+        target.setRow(answer.record - 1, answer.row);
+    if (!answer.isValue())
+        return;
+    switch (Parameters::row(answer.parameter()).format) {
+    case Parameters::Format::Word:
+        target.setFeatures(answer.features);
+        break;
+    case Parameters::Format::ListIndex:
+        target.setIndex(answer.parameter(), answer.index);
+        break;
+    default:
+        target.setText(answer.parameter(), answer.text);
         break;
     }
 }
 
 void applyConfig(const RadioConfig &config, ConfigTarget &target)
 {
-    const GeneralSettings &g = config.general;
-    target.setText(Answer::Ip, g.ip);
-    target.setText(Answer::SubnetMask, g.subnetMask);
-    target.setText(Answer::Gateway, g.gateway);
-    target.setText(Answer::DtmfDelay, g.dtmfDelay);
-    target.setText(Answer::MinVolume, g.minVolume);
-    target.setText(Answer::SerialNumber, g.serialNumber);
-    target.setText(Answer::UserDescription, g.userDescription);
-    target.setIndex(Answer::InternalRadio, g.internalRadio);
-    target.setIndex(Answer::Railroad, g.railroad);
-    target.setFeatures(g.features);
+    for (int field = 0; field < DataFile::GeneralFieldCount; ++field) {
+        if (const Parameters::Row *row = Parameters::atField(field))
+            applyValue(*row, config.general, target);
+    }
     for (int row = 0; row < RadioConfig::HomeRowCount && row < config.rows.size(); ++row)
         target.setRow(row, config.rows.at(row));
 }
 
 ConfigModel::ConfigModel() : config(freshConfig()) {}
 
-void ConfigModel::setText(Answer::Kind field, const QString &text)
+void ConfigModel::setText(Parameter parameter, const QString &text)
 {
-    GeneralSettings &g = config.general;
-    QString *const texts[] = {&g.dtmfDelay, &g.minVolume,  &g.serialNumber, &g.userDescription,
-                              &g.ip,        &g.subnetMask, &g.gateway};
-    const int at = field - Answer::DtmfDelay;
-    if (at >= 0 && at < int(sizeof texts / sizeof *texts))
-        *texts[at] = text.isNull() ? QString::fromLatin1("") : text;
+    const Parameters::Row &row = Parameters::row(parameter);
+    if (row.text)
+        config.general.*row.text = text.isNull() ? QString::fromLatin1("") : text;
 }
 
-void ConfigModel::setIndex(Answer::Kind field, int index)
+void ConfigModel::setIndex(Parameter parameter, int index)
 {
-    const bool railroad = field == Answer::Railroad;
-    const int count = railroad ? RailroadCount : InternalRadioCount;
-    (railroad ? config.general.railroad : config.general.internalRadio) =
-        index >= 0 && index < count ? index : -1;
+    const Parameters::Row &row = Parameters::row(parameter);
+    if (row.index)
+        config.general.*row.index = index >= 0 && index < row.listCount ? index : -1;
 }
 
 void ConfigModel::setFeatures(quint16 word)

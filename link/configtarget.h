@@ -14,10 +14,10 @@ class ConfigTarget
 public:
     virtual ~ConfigTarget() = default;
 
-    /// One of the seven line edits, named by its answer kind (DtmfDelay to Gateway).
-    virtual void setText(Answer::Kind field, const QString &text) = 0;
-    /// The current index of InternalRadio or Railroad.
-    virtual void setIndex(Answer::Kind field, int index) = 0;
+    /// The line edit of a parameter whose value is a text.
+    virtual void setText(Parameter parameter, const QString &text) = 0;
+    /// The current index of a parameter whose value is a list index.
+    virtual void setIndex(Parameter parameter, int index) = 0;
     /// The sixteen feature boxes, bit 15 first.
     virtual void setFeatures(quint16 word) = 0;
     /// The five cells of a table row (0 to 499), TX first.
@@ -47,9 +47,9 @@ public:
     QString checks;
 
     /// A line edit's text is never null.
-    void setText(Answer::Kind field, const QString &text) override;
+    void setText(Parameter parameter, const QString &text) override;
     /// An index outside its list leaves the list with no current entry (-1).
-    void setIndex(Answer::Kind field, int index) override;
+    void setIndex(Parameter parameter, int index) override;
     /// The bit string follows only a change of the word.
     void setFeatures(quint16 word) override;
     /// A cell takes the first text it is given as it is; later, a text

@@ -3,13 +3,13 @@
 #include "app/mainwindow.h"
 #include "link/configsnapshot.h"
 #include "link/udpwalk.h"
+#include "link/unitsocket.h"
 #include "tabs/colour.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QNetworkDatagram>
 #include <QPushButton>
 #include <QUdpSocket>
 
@@ -51,34 +51,20 @@ DialogUDP::DialogUDP(MainWindow *window) : LinkDialog(window)
     connect(walk, SIGNAL(request(QByteArray)), this, SLOT(sendRequest(QByteArray)));
     connect(walk, SIGNAL(finished(QString)), this, SLOT(finish(QString)));
 
-    udpSocket = new QUdpSocket(this);
-    // Shared, so that a second dialog or a unit emulator on this host can
-    // bind the same port. A program that holds the port alone would get
-    // the unit's answers: say so now rather than "Timeout!" later.
-    if (!udpSocket->bind(QHostAddress::AnyIPv4, UdpWalk::UnitPort, QAbstractSocket::ShareAddress)) {
-        setStatus(udpSocket->error() == QAbstractSocket::AddressInUseError
-                      ? tr("UDP port 2055 is in use by another program")
-                      : tr("UDP port 2055 cannot be used: %1").arg(udpSocket->errorString()));
-    }
-    connect(udpSocket, SIGNAL(readyRead()), this, SLOT(processRead()));
+    unitSocket = new UnitSocket(this);
+    udpSocket = unitSocket->socket;
+    QString unbound;
+    if (!unitSocket->bind(&unbound))
+        setStatus(unbound);
+    unitSocket->setUnits({peerAddress});
+    connect(unitSocket, SIGNAL(received(QHostAddress, QByteArray)), this,
+            SLOT(processRead(QHostAddress, QByteArray)));
 }
 
-void DialogUDP::processRead()
+void DialogUDP::processRead(const QHostAddress &, const QByteArray &bytes)
 {
-    // A batch at a time: datagrams that keep coming faster than they are
-    // decoded must not hold the event loop. The socket, still readable,
-    // announces the rest once the events waiting meanwhile are served.
-    for (int batch = 0; batch < 64 && udpSocket->hasPendingDatagrams(); ++batch) {
-        const QNetworkDatagram datagram = udpSocket->receiveDatagram();
-        // Addressed to the unit: our own request, come back to our socket
-        // because the address is one of this machine's. Told apart by its
-        // address, not its bytes: an accepted write of 0 is answered with
-        // exactly the bytes of its request.
-        if (datagram.destinationAddress() == peerAddress)
-            continue;
-        showResponse(datagram.data());
-        walk->answered();
-    }
+    showResponse(bytes);
+    walk->answered();
 }
 
 void DialogUDP::transaction()
@@ -106,6 +92,7 @@ void DialogUDP::start(const QString &type)
         setStatus(tr("Invalid IP address"));
         return;
     }
+    unitSocket->setUnits({peerAddress});
     transactionCount = 0;
     parameterError = 0;
     setStatus(QString());
@@ -115,7 +102,7 @@ void DialogUDP::start(const QString &type)
 
 void DialogUDP::sendRequest(const QByteArray &request)
 {
-    udpSocket->writeDatagram(request, peerAddress, UdpWalk::UnitPort);
+    unitSocket->send(request, peerAddress);
 }
 
 void DialogUDP::finish(const QString &text)
@@ -134,5 +121,5 @@ void DialogUDP::closeEvent(QCloseEvent *event)
 {
     LinkDialog::closeEvent(event);
     walk->stop();
-    udpSocket->close();
+    unitSocket->close();
 }

@@ -9,6 +9,7 @@
 class QLineEdit;
 class QUdpSocket;
 class UdpWalk;
+class UnitSocket;
 
 /// The network link: Read, Write and Factory Mode as UDP datagrams, all on
 /// the GUI thread, paced by its UdpWalk.
@@ -22,11 +23,12 @@ public:
     QLabel *ipAddressLabel = nullptr;
     QLineEdit *ipAddressEdit = nullptr;
     UdpWalk *walk = nullptr;
-    QUdpSocket *udpSocket = nullptr;
+    UnitSocket *unitSocket = nullptr;
+    QUdpSocket *udpSocket = nullptr; ///< unitSocket's
     QHostAddress peerAddress;
 
 public slots:
-    void processRead();
+    void processRead(const QHostAddress &sender, const QByteArray &bytes);
     void transaction();
     void write();
     void factory();

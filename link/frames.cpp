@@ -27,22 +27,12 @@ char valueByte(const QString &text)
     return char(toIntOrZero(text) & 0xFF);
 }
 
-char addressSubCode(int commandIndex)
-{
-    return char(commandIndex - 4);
-}
-
 } // namespace
 
 char parameterCode(int commandIndex)
 {
-    static const char codes[GeneralCount] = {
-        DtmfDelayCode, MinVolumeCode, SerialNumberCode, UserDescriptionCode, AddressCode,
-        AddressCode,   AddressCode,   FeatureCode,      InternalRadioCode,   RailroadCode,
-    };
-    if (commandIndex >= 0 && commandIndex < GeneralCount)
-        return codes[commandIndex];
-    return HomeChannelCode;
+    const Parameters::Row *row = Parameters::atCommand(commandIndex);
+    return row ? row->wire.code : char(HomeChannelCode);
 }
 
 QByteArray fixedText(const QString &text)
@@ -55,8 +45,9 @@ QByteArray fixedText(const QString &text)
 QByteArray buildReadRequest(int commandIndex, qint32 &recordCounter)
 {
     QByteArray frame = header(parameterCode(commandIndex), Read);
-    if (commandIndex >= 4 && commandIndex <= 6)
-        frame.append(addressSubCode(commandIndex));
+    const Parameters::Row *row = Parameters::atCommand(commandIndex);
+    if (row && row->wire.subCode != Parameters::NoSubCode)
+        frame.append(char(row->wire.subCode));
     else if (commandIndex >= GeneralCount) {
         const quint16 record = takeRecordNumber(recordCounter);
         frame.append(char(record >> 8));
@@ -68,40 +59,27 @@ QByteArray buildReadRequest(int commandIndex, qint32 &recordCounter)
 QByteArray buildGeneralWriteFrame(int commandIndex, const GeneralSettings &settings)
 {
     QByteArray frame = header(parameterCode(commandIndex), Write);
-    switch (commandIndex) {
-    case 0:
-        frame.append(valueByte(settings.dtmfDelay));
+    const Parameters::Row *row = Parameters::atCommand(commandIndex);
+    if (!row)
+        return frame;
+    if (row->wire.subCode != Parameters::NoSubCode)
+        frame.append(char(row->wire.subCode));
+    switch (row->format) {
+    case Parameters::Format::Number:
+        frame.append(valueByte(settings.*row->text));
         break;
-    case 1:
-        frame.append(valueByte(settings.minVolume));
+    case Parameters::Format::FixedText:
+        frame.append(fixedText(settings.*row->text));
         break;
-    case 2:
-        frame.append(fixedText(settings.serialNumber));
+    case Parameters::Format::Address:
+        frame.append((settings.*row->text).toUtf8());
         break;
-    case 3:
-        frame.append(fixedText(settings.userDescription));
+    case Parameters::Format::Word:
+        frame.append(char(settings.*row->word >> 8));
+        frame.append(char(settings.*row->word & 0xFF));
         break;
-    case 4:
-    case 5:
-    case 6: {
-        const QString &address = commandIndex == 4   ? settings.ip
-                                 : commandIndex == 5 ? settings.subnetMask
-                                                     : settings.gateway;
-        frame.append(addressSubCode(commandIndex));
-        frame.append(address.toUtf8());
-        break;
-    }
-    case 7:
-        frame.append(char(settings.features >> 8));
-        frame.append(char(settings.features & 0xFF));
-        break;
-    case 8:
-        frame.append(char(settings.internalRadio & 0xFF));
-        break;
-    case 9:
-        frame.append(char(settings.railroad & 0xFF));
-        break;
-    default:
+    case Parameters::Format::ListIndex:
+        frame.append(char(settings.*row->index & 0xFF));
         break;
     }
     return frame;

@@ -1,6 +1,7 @@
 #ifndef VELMORA_LINK_FRAMES_H
 #define VELMORA_LINK_FRAMES_H
 
+#include "link/parameters.h"
 #include "link/radioconfig.h"
 
 #include <QByteArray>
@@ -11,9 +12,9 @@ namespace Frames {
 
 enum : int
 {
-    GeneralCount = 10,
-    CommandCount = 510,
-    LastBypassIndex = 9,
+    GeneralCount = Parameters::Count,
+    CommandCount = GeneralCount + RadioConfig::HomeRowCount,
+    LastBypassIndex = GeneralCount - 1,
     RecordLength = 30,
 };
 
@@ -23,17 +24,10 @@ enum : char
     Read = 0x02,
 };
 
-/// Parameter codes, byte 0 of every frame.
+/// Byte 0 of the frames that are no general parameter's (those are in
+/// the parameter table).
 enum : char
 {
-    DtmfDelayCode = 0x36,
-    MinVolumeCode = 0x3A,
-    SerialNumberCode = 0x37,
-    UserDescriptionCode = 0x3C,
-    AddressCode = 0x4E,
-    FeatureCode = 0x50,
-    InternalRadioCode = 0x39,
-    RailroadCode = 0x3E,
     HomeChannelCode = 0x33,
     FactoryCode = 0x35,
 };

@@ -82,7 +82,10 @@ QString openFailure(const QSerialPort &serial)
 
 } // namespace
 
-MasterThread::MasterThread(QObject *parent) : QThread(parent) {}
+MasterThread::MasterThread(QObject *parent) : QThread(parent)
+{
+    qRegisterMetaType<LinkOutcome>();
+}
 
 MasterThread::~MasterThread()
 {
@@ -167,23 +170,25 @@ void MasterThread::serve(const QString &currentPortName, const QString &type, bo
     serial.setPortName(currentPortName);
     serial.setBaudRate(QSerialPort::Baud115200);
     if (!serial.open(QIODevice::ReadWrite)) {
+        const QString reason = openFailure(serial);
         emit error(
             tr("Can't open %1, error code %2").arg(currentPortName).arg(errorCode(serial.error())) +
-            QStringLiteral(": ") + openFailure(serial));
+            QStringLiteral(": ") + reason);
+        emit ended(LinkOutcome{LinkOutcome::CannotOpen, reason});
         return;
     }
 
     const bool read = type == QLatin1String("Read");
     const bool write = type == QLatin1String("Write");
-    const int lastIndex = !read && !write ? 0
-                          : bypass        ? int(Frames::LastBypassIndex)
-                                          : int(Frames::CommandCount) - 1;
+    const int lastIndex = walkLength(type, bypass) - 1;
     QString end = tr("Complete!");
+    LinkOutcome::Kind kind = LinkOutcome::Complete;
     for (int index = 0; index <= lastIndex; ++index) {
         // Between two exchanges, never inside one: a closed dialog or the
         // end of the program ends the walk here, and nothing is sent.
         if (index > 0 && stopping()) {
             end.clear();
+            kind = LinkOutcome::Stopped;
             break;
         }
         const QByteArray frame = read    ? Frames::buildReadRequest(index, recordCounter)
@@ -193,10 +198,12 @@ void MasterThread::serve(const QString &currentPortName, const QString &type, bo
         serial.write(frame);
         if (!serial.waitForBytesWritten(writeWaitMs)) {
             end = tr("Write TimeOut");
+            kind = LinkOutcome::WriteTimeout;
             break;
         }
         if (!serial.waitForReadyRead(firstBytesWaitMs)) {
             end = tr("TimeOut");
+            kind = LinkOutcome::Timeout;
             break;
         }
         QByteArray answer = serial.readAll();
@@ -206,6 +213,7 @@ void MasterThread::serve(const QString &currentPortName, const QString &type, bo
         serial.clearError();
         if (answer.size() >= maxAnswerBytes) {
             end = tr("TimeOut");
+            kind = LinkOutcome::Timeout;
             break;
         }
         emit response(answer);
@@ -215,4 +223,5 @@ void MasterThread::serve(const QString &currentPortName, const QString &type, bo
     serial.close();
     if (!end.isEmpty())
         emit timeout(end);
+    emit ended(LinkOutcome{kind, QString()});
 }

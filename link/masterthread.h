@@ -1,6 +1,7 @@
 #ifndef VELMORA_LINK_MASTERTHREAD_H
 #define VELMORA_LINK_MASTERTHREAD_H
 
+#include "link/outcome.h"
 #include "link/radioconfig.h"
 
 #include <QByteArray>
@@ -10,7 +11,7 @@
 
 /// Runs one Read, Write or Factory transaction over a serial port on a thread
 /// of its own, so that the blocking waits of the serial dialogue never stall
-/// the GUI. Results come back only through the three signals.
+/// the GUI. Results come back only through its signals.
 class MasterThread : public QThread
 {
     Q_OBJECT
@@ -42,8 +43,13 @@ signals:
     /// About to be written to the port.
     void request(const QByteArray &s);
     void response(const QByteArray &s);
+    /// The port could not be opened: "Can't open PORT, error code N: reason".
     void error(const QString &s);
+    /// The walk's end: "Complete!", "TimeOut" or "Write TimeOut".
     void timeout(const QString &s);
+    /// Every end as a value, after error or timeout; a stopped walk, which
+    /// has neither, ends with Stopped.
+    void ended(const LinkOutcome &outcome);
 
 protected:
     void run() override;

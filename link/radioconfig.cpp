@@ -1,5 +1,7 @@
 #include "link/radioconfig.h"
 
+#include "link/parameters.h"
+
 bool HomeRow::operator==(const HomeRow &other) const
 {
     return tx == other.tx && rx == other.rx && ranTx == other.ranTx && ranRx == other.ranRx &&
@@ -8,11 +10,7 @@ bool HomeRow::operator==(const HomeRow &other) const
 
 bool GeneralSettings::operator==(const GeneralSettings &other) const
 {
-    return dtmfDelay == other.dtmfDelay && minVolume == other.minVolume &&
-           serialNumber == other.serialNumber && userDescription == other.userDescription &&
-           ip == other.ip && subnetMask == other.subnetMask && gateway == other.gateway &&
-           features == other.features && internalRadio == other.internalRadio &&
-           railroad == other.railroad;
+    return Parameters::equal(*this, other);
 }
 
 bool RadioConfig::operator==(const RadioConfig &other) const
@@ -47,13 +45,9 @@ const char *const railroadNames[RailroadCount] = {
 RadioConfig freshConfig()
 {
     RadioConfig config;
-    GeneralSettings &g = config.general;
-    g.dtmfDelay = QStringLiteral("7");
-    g.minVolume = QStringLiteral("2");
-    g.serialNumber = QStringLiteral("Serial Number");
-    g.userDescription = QStringLiteral("Startup Message");
-    g.ip = QStringLiteral("10.10.9.13");
-    g.subnetMask = QStringLiteral("255.255.255.0");
-    g.gateway = QStringLiteral("10.10.9.254");
+    for (const Parameters::Row &row : Parameters::rows) {
+        if (row.fresh)
+            config.general.*row.text = QString::fromUtf8(row.fresh);
+    }
     return config;
 }

@@ -86,6 +86,7 @@ void UdpWalk::stop()
         return;
     timer->stop();
     tightTimers(false);
+    emit ended(LinkOutcome{LinkOutcome::Stopped, QString()});
 }
 
 bool UdpWalk::isRunning() const
@@ -131,22 +132,21 @@ void UdpWalk::processTimer()
     }
     emit request(frame);
 
-    if (homeBypass && commandIndex > Frames::LastBypassIndex)
-        end(tr("Complete!"));
-    else if (commandIndex >= Frames::CommandCount)
-        end(tr("Complete!"));
+    if (requestType == QLatin1String("Factory") ||
+        commandIndex >= walkLength(requestType, homeBypass))
+        end(tr("Complete!"), LinkOutcome::Complete);
     else if (retryCount >= MaxResends)
-        end(tr("Timeout!"));
-    else if (requestType == QLatin1String("Factory"))
-        end(tr("Complete!"));
+        end(tr("Timeout!"), LinkOutcome::Timeout);
     else
         // Starts the period over; the answer shortens it again.
         timer->setInterval(WaitInterval);
 }
 
-void UdpWalk::end(const QString &text)
+void UdpWalk::end(const QString &text, LinkOutcome::Kind kind)
 {
-    stop();
+    timer->stop();
+    tightTimers(false);
     timer->setInterval(WaitInterval);
     emit finished(text);
+    emit ended(LinkOutcome{kind, QString()});
 }

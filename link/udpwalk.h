@@ -1,6 +1,7 @@
 #ifndef VELMORA_LINK_UDPWALK_H
 #define VELMORA_LINK_UDPWALK_H
 
+#include "link/outcome.h"
 #include "link/radioconfig.h"
 
 #include <QByteArray>
@@ -46,7 +47,8 @@ public:
     /// Starts "Read", "Write" or "Factory" from the top; a running walk is
     /// abandoned without an end. The first request goes out 400 ms later.
     void start(const QString &type);
-    /// Ends a running walk at once, without an end text.
+    /// Ends a running walk at once, without an end text; ended() says
+    /// Stopped.
     void stop();
     bool isRunning() const;
     /// One answer has arrived: counted, and the next tick comes in 1 ms.
@@ -70,12 +72,14 @@ signals:
     void request(const QByteArray &s);
     /// The walk has ended: "Complete!" or "Timeout!".
     void finished(const QString &s);
+    /// Every end as a value, after finished().
+    void ended(const LinkOutcome &outcome);
 
 private slots:
     void processTimer();
 
 private:
-    void end(const QString &text);
+    void end(const QString &text, LinkOutcome::Kind kind);
 };
 
 #endif

@@ -1,5 +1,7 @@
 #include "tabs/featuretab.h"
 
+#include "app/datafile.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 
@@ -69,7 +71,5 @@ void FeatureTab::setFeatureWord(quint16 word)
 
 void FeatureTab::getChecks()
 {
-    checks.clear();
-    for (int bit = 15; bit >= 0; --bit)
-        checks.append(featureBoxes[bit]->isChecked() ? QLatin1Char('1') : QLatin1Char('0'));
+    checks = DataFile::checksFromFeatureWord(featureWord());
 }

@@ -1,5 +1,6 @@
 #include "tabs/hometab.h"
 
+#include "link/acceptance.h"
 #include "link/radioconfig.h"
 
 #include <QBrush>
@@ -8,21 +9,6 @@
 #include <QTableWidget>
 
 namespace {
-
-bool inRange(int value, int low, int high)
-{
-    return value >= low && value <= high;
-}
-
-bool highBand(int channel)
-{
-    return inRange(channel, 900, 939) || inRange(channel, 300, 488);
-}
-
-bool lowBand(int channel)
-{
-    return inRange(channel, 800, 839) || channel <= 299;
-}
 
 void setColour(QTableWidgetItem *item, bool acceptable)
 {
@@ -71,12 +57,6 @@ void HomeTab::setRow(int row, const QString (&texts)[ColumnCount])
     colourRow(row, texts);
 }
 
-bool HomeTab::channelValid(int channel)
-{
-    return inRange(channel, 5, 97) || inRange(channel, 302, 488) || inRange(channel, 800, 839) ||
-           inRange(channel, 900, 939);
-}
-
 void HomeTab::getValue(int row, int column)
 {
     if (row < 0 || row >= RowCount)
@@ -86,7 +66,7 @@ void HomeTab::getValue(int row, int column)
     if (column == Tx && cells[Rx]->text().isEmpty() && cells[RanTx]->text().isEmpty() &&
         cells[RanRx]->text().isEmpty()) {
         cells[Rx]->setText(cells[Tx]->text());
-        if (highBand(toIntOrZero(cells[Tx]->text()))) {
+        if (Acceptance::highBand(toIntOrZero(cells[Tx]->text()))) {
             cells[RanTx]->setText(QStringLiteral("01"));
             cells[RanRx]->setText(QStringLiteral("01"));
         }
@@ -103,30 +83,16 @@ void HomeTab::colourRow(int row)
 
 void HomeTab::colourRow(int row, const QString (&texts)[ColumnCount])
 {
-    const int tx = toIntOrZero(texts[Tx]);
-    const int rx = toIntOrZero(texts[Rx]);
-
-    int ranLimit = 63;
-    bool mismatched = false;
-    if (lowBand(tx)) {
-        ranLimit = 39;
-        mismatched = inRange(rx, 301, 799) || rx >= 840;
-    } else if (highBand(tx)) {
-        mismatched = !highBand(rx);
-    }
-
-    const auto ranAcceptable = [ranLimit](const QString &text) {
-        return text.length() == 2 && toIntOrZero(text) <= ranLimit;
-    };
-
+    const Acceptance::RowVerdict verdict =
+        Acceptance::row(HomeRow{texts[Tx], texts[Rx], texts[RanTx], texts[RanRx], texts[Label]});
     QTableWidgetItem *const *cells = items[row];
     // Colour changes are no edits: a check they fired would find the same
     // colours, and must not run the automatic fill of a row that is being set
     // cell by cell, or the row could end up with texts nobody gave it.
     const QSignalBlocker blocker(table);
-    setColour(cells[Tx], !mismatched && channelValid(tx));
-    setColour(cells[Rx], !mismatched && channelValid(rx));
-    setColour(cells[RanTx], ranAcceptable(texts[RanTx]));
-    setColour(cells[RanRx], ranAcceptable(texts[RanRx]));
-    setColour(cells[Label], texts[Label].length() <= 16);
+    setColour(cells[Tx], verdict.tx);
+    setColour(cells[Rx], verdict.rx);
+    setColour(cells[RanTx], verdict.ranTx);
+    setColour(cells[RanRx], verdict.ranRx);
+    setColour(cells[Label], verdict.label);
 }

@@ -35,9 +35,6 @@ public:
     /// Sets the five texts of a row in the order TX, RX, RAN TX, RAN RX, LABEL.
     void setRow(int row, const QString (&texts)[ColumnCount]);
 
-    /// A channel number the unit can use.
-    static bool channelValid(int channel);
-
 public slots:
     void getValue(int row, int column);
 

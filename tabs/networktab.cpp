@@ -1,9 +1,9 @@
 #include "tabs/networktab.h"
 
+#include "link/acceptance.h"
 #include "link/radioconfig.h"
 #include "tabs/colour.h"
 
-#include <QHostAddress>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -43,26 +43,17 @@ NetworkTab::NetworkTab(QWidget *parent) : QWidget(parent)
     gatewayEdit->setText(fresh.gateway);
 }
 
-bool NetworkTab::addressUsable(const QString &text)
-{
-    QHostAddress address;
-    if (!address.setAddress(text))
-        return false;
-    // The parser tolerates surrounding blanks; the unit does not.
-    return text.indexOf(QLatin1Char(' '), 0, Qt::CaseSensitive) < 0;
-}
-
 void NetworkTab::getValue1()
 {
-    applyTextColour(ipEdit, addressUsable(ipEdit->text()));
+    applyTextColour(ipEdit, Acceptance::address(ipEdit->text()));
 }
 
 void NetworkTab::getValue2()
 {
-    applyTextColour(subnetMaskEdit, addressUsable(subnetMaskEdit->text()));
+    applyTextColour(subnetMaskEdit, Acceptance::address(subnetMaskEdit->text()));
 }
 
 void NetworkTab::getValue3()
 {
-    applyTextColour(gatewayEdit, addressUsable(gatewayEdit->text()));
+    applyTextColour(gatewayEdit, Acceptance::address(gatewayEdit->text()));
 }

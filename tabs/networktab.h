@@ -17,9 +17,6 @@ public:
     QLineEdit *subnetMaskEdit = nullptr;
     QLineEdit *gatewayEdit = nullptr;
 
-    /// True when the host-address parser takes the text and it holds no blank.
-    static bool addressUsable(const QString &text);
-
 public slots:
     void getValue1();
     void getValue2();

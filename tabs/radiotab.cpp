@@ -1,5 +1,6 @@
 #include "tabs/radiotab.h"
 
+#include "link/acceptance.h"
 #include "link/radioconfig.h"
 #include "tabs/colour.h"
 
@@ -100,40 +101,24 @@ RadioTab::RadioTab(QWidget *parent) : QWidget(parent)
     userDescriptionEdit->setText(fresh.userDescription);
 }
 
-bool RadioTab::dtmfDelayAcceptable(const QString &text)
-{
-    const int value = toIntOrZero(text);
-    return value >= 1 && value <= 20;
-}
-
-bool RadioTab::minVolumeAcceptable(const QString &text)
-{
-    return toIntOrZero(text) <= 20;
-}
-
-bool RadioTab::fixedTextAcceptable(const QString &text)
-{
-    return text.length() <= 16;
-}
-
 void RadioTab::getValue_2_1()
 {
-    applyTextColour(dtmfDelayEdit, dtmfDelayAcceptable(dtmfDelayEdit->text()));
+    applyTextColour(dtmfDelayEdit, Acceptance::dtmfDelay(dtmfDelayEdit->text()));
 }
 
 void RadioTab::getValue_2_2()
 {
-    applyTextColour(minVolumeEdit, minVolumeAcceptable(minVolumeEdit->text()));
+    applyTextColour(minVolumeEdit, Acceptance::minVolume(minVolumeEdit->text()));
 }
 
 void RadioTab::getValue_2_3()
 {
-    applyTextColour(serialNumberEdit, fixedTextAcceptable(serialNumberEdit->text()));
+    applyTextColour(serialNumberEdit, Acceptance::fixedText(serialNumberEdit->text()));
 }
 
 void RadioTab::getValue_2_4()
 {
-    applyTextColour(userDescriptionEdit, fixedTextAcceptable(userDescriptionEdit->text()));
+    applyTextColour(userDescriptionEdit, Acceptance::fixedText(userDescriptionEdit->text()));
 }
 
 void RadioTab::getComboBox1() {}

@@ -24,11 +24,6 @@ public:
     QComboBox *internalRadioCombo = nullptr;
     QComboBox *railroadCombo = nullptr;
 
-    /// Acceptance rules, shared with the tests.
-    static bool dtmfDelayAcceptable(const QString &text);
-    static bool minVolumeAcceptable(const QString &text);
-    static bool fixedTextAcceptable(const QString &text);
-
 private slots:
     void getValue_2_1();
     void getValue_2_2();

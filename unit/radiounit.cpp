@@ -6,21 +6,11 @@
 
 namespace {
 
-// Where a write answer carries its status: behind the record number, behind
-// the address sub-code, or right behind the header.
-int statusOffset(char code)
-{
-    if (code == Frames::HomeChannelCode)
-        return 4;
-    if (code == Frames::AddressCode)
-        return 3;
-    return 2;
-}
-
 QByteArray statusAnswer(const QByteArray &request, char status)
 {
-    QByteArray answer = request.left(statusOffset(request.at(0)));
-    answer.append(statusOffset(request.at(0)) - answer.size(), '\0');
+    const int offset = Parameters::statusOffset(request.at(0));
+    QByteArray answer = request.left(offset);
+    answer.append(offset - answer.size(), '\0');
     answer.append(status);
     return answer;
 }
@@ -28,6 +18,12 @@ QByteArray statusAnswer(const QByteArray &request, char status)
 int recordNumber(const QByteArray &frame)
 {
     return quint8(frame.at(2)) * 256 + quint8(frame.at(3));
+}
+
+// The row of the parameter a frame names; null for any other frame.
+const Parameters::Row *rowOf(const QByteArray &frame)
+{
+    return Parameters::find(frame.at(0), frame.size() >= 3 ? quint8(frame.at(2)) : -1);
 }
 
 bool validRecord(int record)
@@ -40,13 +36,16 @@ bool validRecord(int record)
 RadioUnit::RadioUnit()
 {
     // Something recognisable to read from a unit nobody has configured yet.
-    dtmfDelay = 7;
-    minVolume = 2;
-    serialNumber = Frames::fixedText(QStringLiteral("SIM-0001"));
-    userDescription = Frames::fixedText(QStringLiteral("Emulated unit"));
-    addresses[0] = "10.10.9.13";
-    addresses[1] = "255.255.255.0";
-    addresses[2] = "10.10.9.254";
+    GeneralSettings g;
+    g.dtmfDelay = QStringLiteral("7");
+    g.minVolume = QStringLiteral("2");
+    g.serialNumber = QStringLiteral("SIM-0001");
+    g.userDescription = QStringLiteral("Emulated unit");
+    g.ip = QStringLiteral("10.10.9.13");
+    g.subnetMask = QStringLiteral("255.255.255.0");
+    g.gateway = QStringLiteral("10.10.9.254");
+    for (int index = 0; index < Parameters::Count; ++index)
+        store(Frames::buildGeneralWriteFrame(index, g));
     eraseRecords();
 }
 
@@ -67,6 +66,14 @@ void RadioUnit::setErrorForCode(char code, bool on)
         errorCodes.insert(code);
     else
         errorCodes.remove(code);
+}
+
+void RadioUnit::setIgnoreWriteForCode(char code, bool on)
+{
+    if (on)
+        ignoredCodes.insert(code);
+    else
+        ignoredCodes.remove(code);
 }
 
 void RadioUnit::setErrorForRecord(int record, bool on)
@@ -122,47 +129,17 @@ QByteArray RadioUnit::respond(const QByteArray &request, bool applyKnobs)
 
 QByteArray RadioUnit::readAnswer(const QByteArray &request) const
 {
-    const char code = request.at(0);
     const QByteArray header = request.left(2);
-    QByteArray answer = header;
-    switch (code) {
-    case Frames::DtmfDelayCode:
-    case Frames::MinVolumeCode:
-    case Frames::InternalRadioCode:
-    case Frames::RailroadCode:
-        if (request.size() != 2)
-            return header;
-        answer.append(code == Frames::DtmfDelayCode       ? dtmfDelay
-                      : code == Frames::MinVolumeCode     ? minVolume
-                      : code == Frames::InternalRadioCode ? internalRadio
-                                                          : railroad);
-        return answer;
-    case Frames::SerialNumberCode:
-    case Frames::UserDescriptionCode:
-        if (request.size() != 2)
-            return header;
-        return answer + (code == Frames::SerialNumberCode ? serialNumber : userDescription);
-    case Frames::FeatureCode:
-        if (request.size() != 2)
-            return header;
-        answer.append(char(features >> 8));
-        answer.append(char(features & 0xFF));
-        return answer;
-    case Frames::AddressCode: {
-        const int subCode = request.size() == 3 ? quint8(request.at(2)) : -1;
-        if (subCode < 0 || subCode > 2)
-            return header;
-        answer.append(char(subCode));
-        return answer + addresses[subCode];
-    }
-    case Frames::HomeChannelCode: {
-        if (request.size() != 4 || !validRecord(recordNumber(request)))
+    if (request.at(0) == Frames::HomeChannelCode) {
+        if (request.size() != Parameters::homeChannels.readLength ||
+            !validRecord(recordNumber(request)))
             return header;
         return request + records.at(recordNumber(request) - 1);
     }
-    default:
+    const Parameters::Row *row = rowOf(request);
+    if (!row || request.size() != row->wire.readLength)
         return header;
-    }
+    return request + values[int(row->parameter)];
 }
 
 QByteArray RadioUnit::writeAnswer(const QByteArray &request, bool applyKnobs)
@@ -172,56 +149,33 @@ QByteArray RadioUnit::writeAnswer(const QByteArray &request, bool applyKnobs)
     const QByteArray refused = statusAnswer(request, StatusError);
     if (applyKnobs && errorCodes.contains(code))
         return refused;
-    switch (code) {
-    case Frames::DtmfDelayCode:
-    case Frames::MinVolumeCode:
-    case Frames::InternalRadioCode:
-    case Frames::RailroadCode: {
-        if (size != 3)
-            return refused;
-        char &value = code == Frames::DtmfDelayCode       ? dtmfDelay
-                      : code == Frames::MinVolumeCode     ? minVolume
-                      : code == Frames::InternalRadioCode ? internalRadio
-                                                          : railroad;
-        value = request.at(2);
-        break;
-    }
-    case Frames::SerialNumberCode:
-    case Frames::UserDescriptionCode:
-        if (size != 18)
-            return refused;
-        (code == Frames::SerialNumberCode ? serialNumber : userDescription) = request.mid(2);
-        break;
-    case Frames::FeatureCode:
-        if (size != 4)
-            return refused;
-        features = quint16(quint8(request.at(2)) << 8 | quint8(request.at(3)));
-        break;
-    case Frames::AddressCode: {
-        const int subCode = size >= 3 ? quint8(request.at(2)) : -1;
-        if (subCode < 0 || subCode > 2 || size - 3 > MaxAddressLength)
-            return refused;
-        addresses[subCode] = request.mid(3);
-        break;
-    }
-    case Frames::HomeChannelCode: {
-        if (size != Frames::RecordLength)
+    const bool keep = !applyKnobs || !ignoredCodes.contains(code);
+    if (code == Frames::HomeChannelCode) {
+        if (size != Parameters::homeChannels.writeLength)
             return refused;
         const int record = recordNumber(request);
         if (!validRecord(record) || (applyKnobs && errorRecords.contains(record)))
             return refused;
-        records[record - 1] = request.mid(4);
-        break;
+        if (keep)
+            records[record - 1] = request.mid(Parameters::homeChannels.readLength);
+        return statusAnswer(request, StatusAccepted);
     }
-    case Frames::FactoryCode:
+    if (code == Frames::FactoryCode) {
         if (request != Frames::buildFactoryFrame())
             return refused;
         if (applyKnobs)
             ++factoryFrames;
-        break;
-    default:
-        return refused;
+        return statusAnswer(request, StatusAccepted);
     }
+    const Parameters::Row *row = rowOf(request);
+    if (!row)
+        return refused;
+    // The value follows the bytes a read request of the parameter has.
+    const int value = row->wire.readLength;
+    if (row->wire.writeLength ? size != row->wire.writeLength : size - value > MaxAddressLength)
+        return refused;
+    if (keep)
+        values[int(row->parameter)] = request.mid(value);
     return statusAnswer(request, StatusAccepted);
 }
 

@@ -1,6 +1,7 @@
 #ifndef VELMORA_UNIT_RADIOUNIT_H
 #define VELMORA_UNIT_RADIOUNIT_H
 
+#include "link/parameters.h"
 #include "link/radioconfig.h"
 
 #include <QByteArray>
@@ -12,11 +13,11 @@
 /// every request frame, without any transport.
 ///
 /// Answers:
-/// - A read request gets the value answer of its parameter in the exact
-///   length the tool decodes (3 bytes for 36/3A/39/3E, 18 for 37/3C, 3 plus
-///   the text for 4E, 4 for 50, 30 for 33 with the record number).
-/// - A write frame of the right length is stored and answered with its
-///   header and addressing followed by one status byte: 0x00 accepted,
+/// - A read request gets the value answer of its parameter: the request
+///   followed by the value, in the length the parameter table gives (the
+///   request and the record for 33).
+/// - A write frame of the length the table gives is stored and answered with
+///   its header and addressing followed by one status byte: 0x00 accepted,
 ///   0x01 parameter error. A rejected frame changes nothing.
 /// - The factory frame 35 01 05 is answered 35 01 00 and counted; the stored
 ///   configuration stays as it is.
@@ -72,6 +73,10 @@ public:
     /// Write frames with this parameter code are answered with a parameter
     /// error and not stored.
     void setErrorForCode(char code, bool on = true);
+    /// Write frames with this parameter code (0x33 for every home-channel
+    /// record) are answered as accepted but not stored: the unit keeps its
+    /// old value. A frame it would refuse is still refused.
+    void setIgnoreWriteForCode(char code, bool on = true);
     /// Write frames of this record number are answered with an error.
     void setErrorForRecord(int record, bool on = true);
     /// Answers the first count requests, then stays silent; -1 never stops.
@@ -96,17 +101,12 @@ private:
     QByteArray readAnswer(const QByteArray &request) const;
     QByteArray writeAnswer(const QByteArray &request, bool applyKnobs);
 
-    char dtmfDelay = 0;
-    char minVolume = 0;
-    QByteArray serialNumber;
-    QByteArray userDescription;
-    QByteArray addresses[3];
-    quint16 features = 0;
-    char internalRadio = 0;
-    char railroad = 0;
+    /// Each parameter's value as its write frame carries it, by command index.
+    QByteArray values[Parameters::Count];
     QVector<QByteArray> records;
 
     QSet<char> errorCodes;
+    QSet<char> ignoredCodes;
     QSet<int> errorRecords;
     int stopAfter = -1;
     int silentTo = 0;

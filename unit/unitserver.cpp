@@ -29,42 +29,13 @@ int requestLength(const QByteArray &bytes)
     if (bytes.size() < 2)
         return 0;
     const char code = bytes.at(0);
-    if (bytes.at(1) == Frames::Read) {
-        switch (code) {
-        case Frames::AddressCode:
-            return 3;
-        case Frames::HomeChannelCode:
-            return 4;
-        case Frames::DtmfDelayCode:
-        case Frames::MinVolumeCode:
-        case Frames::SerialNumberCode:
-        case Frames::UserDescriptionCode:
-        case Frames::FeatureCode:
-        case Frames::InternalRadioCode:
-        case Frames::RailroadCode:
-            return 2;
-        default:
-            return -1;
-        }
-    }
+    const Parameters::Wire *wire = Parameters::wireOf(code);
+    if (bytes.at(1) == Frames::Read)
+        return wire ? wire->readLength : -1;
     if (bytes.at(1) == Frames::Write) {
-        switch (code) {
-        case Frames::DtmfDelayCode:
-        case Frames::MinVolumeCode:
-        case Frames::InternalRadioCode:
-        case Frames::RailroadCode:
-        case Frames::FactoryCode:
-            return 3;
-        case Frames::FeatureCode:
-            return 4;
-        case Frames::SerialNumberCode:
-        case Frames::UserDescriptionCode:
-            return 18;
-        case Frames::HomeChannelCode:
-            return Frames::RecordLength;
-        default:
-            return -1;
-        }
+        if (code == Frames::FactoryCode)
+            return Frames::buildFactoryFrame().size();
+        return wire && wire->writeLength ? wire->writeLength : -1;
     }
     return -1;
 }

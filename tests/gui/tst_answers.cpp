@@ -1,10 +1,13 @@
 #include "app/datafile.h"
 #include "app/mainwindow.h"
+#include "link/answers.h"
 #include "link/configsnapshot.h"
+#include "link/configtarget.h"
 #include "link/linkdialog.h"
 #include "tabs/featuretab.h"
 
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -34,6 +37,8 @@ class TestAnswers : public QObject
 private slots:
     void decode_data();
     void decode();
+    void sameAsModel_data();
+    void sameAsModel();
 };
 
 void TestAnswers::decode_data()
@@ -95,6 +100,61 @@ void TestAnswers::decode()
     QCOMPARE(dialog.statusLabel->text(), status);
     QCOMPARE(dialog.parameterError, status.isEmpty() ? 0 : 1);
     QCOMPARE(dialog.transactionCount, 1);
+}
+
+// The command line's ConfigModel must save what the window saves after the
+// same answers: every rule of the tabs it copies is checked here.
+void TestAnswers::sameAsModel_data()
+{
+    QTest::addColumn<bool>("nullTexts"); // a data file of null texts opened first
+    QTest::addColumn<QList<QByteArray>>("answers");
+    const QByteArray yard = "901901"
+                            "0101"
+                            "YARD";
+    // clang-format off
+    QTest::newRow("repeated answers") << false << QList<QByteArray>{QByteArray::fromHex("360207"), QByteArray::fromHex("360207"), record(1, yard), record(1, yard), QByteArray::fromHex("50020001"), QByteArray::fromHex("50020001")};
+    QTest::newRow("indexes one past the end") << false << QList<QByteArray>{QByteArray::fromHex("390203"), QByteArray::fromHex("3e020a")};
+    QTest::newRow("indexes far out and back") << false << QList<QByteArray>{QByteArray::fromHex("39027f"), QByteArray::fromHex("3e0280"), QByteArray::fromHex("390201")};
+    QTest::newRow("null texts, then answers") << true << QList<QByteArray>{QByteArray::fromHex("4e0200"), record(2, QByteArray("\0\0\0\0\0\0" "0000", 10))};
+    QTest::newRow("null texts alone") << true << QList<QByteArray>{};
+    QTest::newRow("row set twice, RAN emptied then 00") << false << QList<QByteArray>{record(3, QByteArray("901901" "\0\0\0\0", 10)), record(3, "901901" "0000")};
+    QTest::newRow("row set twice, TX only then whole") << false << QList<QByteArray>{record(4, QByteArray("901\0\0\0" "0000", 10)), record(4, yard)};
+    // clang-format on
+}
+
+void TestAnswers::sameAsModel()
+{
+    QFETCH(bool, nullTexts);
+    QFETCH(QList<QByteArray>, answers);
+    MainWindow window;
+    ConfigModel model;
+    if (nullTexts) {
+        RadioConfig nulls;
+        nulls.general.ip = nulls.general.dtmfDelay = nulls.general.userDescription = QString();
+        nulls.rows[1] = HomeRow{QString(), "5", QString(), QString(), QString()};
+        ConfigSnapshot::applyConfig(&window, nulls);
+        applyConfig(nulls, model);
+    }
+    LinkDialog dialog(&window);
+    for (const QByteArray &answer : answers) {
+        dialog.showResponse(answer);
+        applyAnswer(parseAnswer(answer), model);
+    }
+    QTemporaryDir dir;
+    QVERIFY(window.saveFile(dir.filePath("window.cfg")));
+    QStringList saved;
+    QString error;
+    QVERIFY(DataFile::loadFields(dir.filePath("window.cfg"), &saved, &error));
+    const QStringList fields = model.fields();
+    QCOMPARE(fields.size(), saved.size());
+    for (int field = 0; field < saved.size(); ++field) {
+        if (fields.at(field) != saved.at(field) ||
+            fields.at(field).isNull() != saved.at(field).isNull())
+            QFAIL(qPrintable(QString("field %1: model \"%2\"%3, window \"%4\"%5")
+                                 .arg(field)
+                                 .arg(fields.at(field), fields.at(field).isNull() ? " (null)" : "",
+                                      saved.at(field), saved.at(field).isNull() ? " (null)" : "")));
+    }
 }
 
 QTEST_MAIN(TestAnswers)

@@ -22,6 +22,7 @@ void TestUnitSim::refusedOptions_data()
     QTest::newRow("address not loopback") << QStringList{"--udp-address", "192.0.2.1"} << "not a loopback address";
     QTest::newRow("port out of range") << QStringList{"--udp-port", "70000"} << "ports are 1 to 65535";
     QTest::newRow("max seconds 0") << QStringList{"--max-seconds", "0"} << "--max-seconds wants a count";
+    QTest::newRow("ignore write of two bytes") << QStringList{"--ignore-write", "3C3D"} << "--ignore-write wants one byte in hex, not 3C3D";
     QTest::newRow("unasked xyz") << QStringList{"--unasked", "xyz"} << "--unasked wants hex bytes";
     QTest::newRow("unasked interval 0") << QStringList{"--unasked", "36", "--unasked-interval", "0"} << "--unasked-interval wants";
     QTest::newRow("link over a file") << QStringList{"--pty-link", "FILE"} << "is not a symbolic link";
