@@ -2,6 +2,7 @@
 
 #include "cli/textformparts.h"
 
+#include "link/acceptance.h"
 #include "link/answers.h"
 #include "link/configtarget.h"
 #include "link/frames.h"
@@ -62,6 +63,15 @@ RadioConfig readBack(const RadioConfig &config)
         applyAnswer(parseAnswer(answer), window);
     }
     return window.config;
+}
+
+QStringList redValues(const QStringList &fields)
+{
+    QStringList lines;
+    for (const Acceptance::Problem &p : Acceptance::problems(opened(fields)))
+        lines << QStringLiteral("%1: %2 is shown in red: %3")
+                     .arg(fieldName(p.field), QString::fromUtf8(Parts::jsonString(p.text)), p.rule);
+    return lines;
 }
 
 } // namespace TextForm

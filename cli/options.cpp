@@ -1,6 +1,6 @@
 #include "cli/options.h"
 
-#include "cli/textform.h"
+#include "cli/command.h"
 #include "link/udpwalk.h"
 
 #include <QCommandLineParser>
@@ -11,34 +11,6 @@
 #include <QSet>
 
 namespace {
-
-struct Command
-{
-    const char *name;
-    int files;          ///< positional files after the command
-    bool units;         ///< takes units
-    QStringList others; ///< the options it takes besides the common ones
-};
-
-const QList<Command> &commands()
-{
-    static const QList<Command> list{
-        {"read", 0, true, {"home-bypass", "o"}},
-        {"write",
-         1,
-         true,
-         {"home-bypass", "keep-identity", "backup-dir", "no-backup", "no-verify", "force"}},
-        {"plan", 1, true, {"home-bypass", "keep-identity"}},
-        {"verify", 1, true, {"home-bypass"}},
-        {"backup", 0, true, {"home-bypass", "backup-dir"}},
-        {"restore", 1, true, {"home-bypass"}},
-        {"factory", 0, true, {}},
-        {"check", 1, false, {}},
-        {"diff", 2, false, {}},
-        {"convert", 2, false, {"base"}},
-    };
-    return list;
-}
 
 bool fail(QString *error, const QString &text)
 {
@@ -104,80 +76,57 @@ bool readUnitList(const QString &path, QList<UnitSpec> *units, QString *error)
 
 } // namespace
 
-QString usage()
+const QList<OptionSpec> &optionSpecs()
 {
-    return QStringLiteral(
-        "Usage:\n"
-        "  velmora-cli read    UNITS [--home-bypass] -o OUT\n"
-        "  velmora-cli write   FILE UNITS [--home-bypass] [--keep-identity]\n"
-        "                      [--backup-dir DIR | --no-backup] [--no-verify] [--force]\n"
-        "  velmora-cli plan    FILE UNITS [--home-bypass] [--keep-identity]\n"
-        "  velmora-cli verify  FILE UNITS [--home-bypass]\n"
-        "  velmora-cli backup  UNITS [--home-bypass] [--backup-dir DIR]\n"
-        "  velmora-cli restore DIR UNITS [--home-bypass]\n"
-        "  velmora-cli factory UNITS\n"
-        "  velmora-cli check   FILE\n"
-        "  velmora-cli diff    FILE1 FILE2\n"
-        "  velmora-cli convert IN OUT [--base FILE]\n"
-        "UNITS: one or more of  --udp ADDRESS  --serial PORT  --units LISTFILE\n"
-        "common: --trace FILE  --json  --quiet  --batch N  --max-fail N\n"
-        "\n"
-        "Reads, writes, verifies and backs up Tarvo Radio II units, all given units at\n"
-        "the same time, over UDP (port 2055) or serial ports (115200 baud). There is no\n"
-        "default unit. A LISTFILE holds one udp:ADDRESS or serial:PORT a line, each\n"
-        "optionally after a name (loco-4411 udp:10.1.2.3; # starts a comment). With\n"
-        "several units, OUT must contain {unit}, replaced by the name, the address or\n"
-        "the port's file name.\n"
-        "\n"
-        "Configuration files are data files of velmora-radio or, ending in .json, the\n"
-        "text form; convert also turns the home channels into CSV (.csv) and back,\n"
-        "taking the rest from --base FILE or a freshly started window.\n"
-        "\n"
-        "write first reads each unit into DIR/{unit}-YYYYMMDD-HHMMSS.cfg (default\n"
-        "./backups) and does not write a unit whose backup failed; with --keep-identity,\n"
-        "and always with several units, each unit keeps its IP address, subnet mask,\n"
-        "gateway, serial number and description. It then reads the unit back: a field\n"
-        "that differs from what was sent fails the unit (--no-verify skips this). A\n"
-        "unit that already holds what it would be sent ends unchanged, unwritten and\n"
-        "without a backup, unless --force. plan lists what a write would change and\n"
-        "writes nothing; backup reads into DIR; restore writes each unit's newest\n"
-        "backup from DIR back whole, after keeping what it held as a .before-restore\n"
-        "backup. check lists each value the window shows in red (plan and write warn\n"
-        "of them). --batch N serves N units at a time; --max-fail N starts no new\n"
-        "batch after N failures. SIGINT or SIGTERM stops after the running exchange.\n"
-        "verify and diff list each field that differs: NAME: \"first\" -> \"second\".\n"
-        "\n"
-        "One line per unit on standard output: unit, result, seconds (--json: one JSON\n"
-        "object a line). --trace FILE logs every request and answer in hex.\n"
-        "Exit status: 0 all units succeeded (diff: no difference), 1 a unit failed\n"
-        "(diff: the files differ; check: red values), 2 a bad command line or input\n"
-        "file (nothing is sent), 3 plan: a unit would change, 130/143 interrupted.\n");
+    using O = OptionSpec;
+    static const QList<OptionSpec> list{
+        {{"udp"}, "ADDRESS", "a unit on the network, UDP port 2055", O::Unit},
+        {{"serial"}, "PORT", "a unit on a serial port, 115200 baud", O::Unit},
+        {{"units"},
+         "LISTFILE",
+         "the units listed in LISTFILE, one udp:ADDRESS or serial:PORT a line, each "
+         "optionally after a name (loco-4411 udp:10.1.2.3); # starts a comment",
+         O::Unit},
+        {{"o"},
+         "OUT",
+         "the file to read into; with several units it must contain {unit}, replaced by "
+         "the unit's name, address or port"},
+        {{"home-bypass"}, "", "leaves the 500 home channels out"},
+        {{"keep-identity"},
+         "",
+         "each unit keeps its IP address, subnet mask, gateway, serial number and "
+         "description (always so with several units)"},
+        {{"backup-dir"}, "DIR", "where backups go (default ./backups)"},
+        {{"no-backup"}, "", "writes without reading a backup first"},
+        {{"no-verify"}, "", "does not read the unit back after writing"},
+        {{"force"}, "", "writes a unit that already holds what it would be sent"},
+        {{"base"}, "FILE", "what a CSV input does not hold (default: a freshly started window)"},
+        {{"trace"}, "FILE", "logs every request and answer in hex", O::Common},
+        {{"json"}, "", "one JSON object a line instead of the result lines", O::Common},
+        {{"quiet"}, "", "no progress lines on a terminal", O::Common},
+        {{"batch"}, "N", "serves N units at a time", O::Common},
+        {{"max-fail"}, "N", "starts no new batch once N units have failed", O::Common},
+        {{"h", "help"}, "", "shows this text", O::Common},
+    };
+    return list;
+}
+
+QString OptionSpec::synopsis() const
+{
+    const QString option = (name().size() > 1 ? "--" : "-") + name();
+    return value.isEmpty() ? option : option + ' ' + value;
 }
 
 bool parseOptions(const QStringList &arguments, Options *options, QString *error)
 {
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    const QList<QCommandLineOption> all{
-        {{"h", "help"}, ""},
-        {"udp", "", "address"},
-        {"serial", "", "port"},
-        {"units", "", "file"},
-        {"home-bypass", ""},
-        {"keep-identity", ""},
-        {"backup-dir", "", "dir"},
-        {"no-backup", ""},
-        {"no-verify", ""},
-        {"force", ""},
-        {"batch", "", "n"},
-        {"max-fail", "", "n"},
-        {"o", "", "file"},
-        {"base", "", "file"},
-        {"trace", "", "file"},
-        {"json", ""},
-        {"quiet", ""},
-    };
-    parser.addOptions(all);
+    QHash<QString, OptionSpec> specs; // by each of its names
+    for (const OptionSpec &spec : optionSpecs()) {
+        parser.addOption(QCommandLineOption(spec.names, spec.description, spec.value));
+        for (const QString &name : spec.names)
+            specs.insert(name, spec);
+    }
     if (!parser.parse(QStringList{QStringLiteral("velmora-cli")} + arguments))
         return fail(error, parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
@@ -188,33 +137,34 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
     if (positional.isEmpty())
         return fail(error, QStringLiteral("no command given; see velmora-cli --help"));
     options->command = positional.takeFirst();
-    const auto command = std::find_if(commands().begin(), commands().end(), [&](const Command &c) {
-        return options->command == QLatin1String(c.name);
-    });
-    if (command == commands().end())
-        return fail(error, QStringLiteral("unknown command \"%1\"; the commands are read, write, "
-                                          "plan, verify, backup, restore, factory, check, diff "
-                                          "and convert")
-                               .arg(options->command));
-    if (positional.size() != command->files)
+    const Command *command = Command::find(options->command);
+    if (!command) {
+        QStringList names;
+        for (const Command *c : Command::all())
+            names << c->name;
+        return fail(error, QStringLiteral("unknown command \"%1\"; the commands are %2 and %3")
+                               .arg(options->command, names.mid(0, names.size() - 1).join(", "),
+                                    names.last()));
+    }
+    const int files = command->files.size();
+    if (positional.size() != files)
         return fail(error, QStringLiteral("%1 takes %2 file name%3, not %4")
                                .arg(options->command)
-                               .arg(command->files)
-                               .arg(command->files == 1 ? "" : "s")
+                               .arg(files)
+                               .arg(files == 1 ? "" : "s")
                                .arg(positional.size()));
     options->files = positional;
 
-    const QStringList common{"help", "trace", "json", "quiet", "batch", "max-fail"};
-    const QStringList unitOptions{"udp", "serial", "units"};
     // optionNames() keeps the order of the command line, so units keep theirs.
     QHash<QString, int> taken;
     for (const QString &name : parser.optionNames()) {
-        const QString option = name == QLatin1String("h") ? QStringLiteral("help") : name;
-        const bool isUnit = unitOptions.contains(option);
-        if (!common.contains(option) && !command->others.contains(option) &&
+        const OptionSpec &spec = specs[name];
+        const QString option = spec.name();
+        const bool isUnit = spec.kind == OptionSpec::Unit;
+        if (spec.kind != OptionSpec::Common && !command->takes(option) &&
             !(isUnit && command->units))
-            return fail(error, QStringLiteral("%1 does not take %2%3")
-                                   .arg(options->command, option.size() > 1 ? "--" : "-", option));
+            return fail(error, QStringLiteral("%1 does not take %2")
+                                   .arg(options->command, spec.synopsis().section(' ', 0, 0)));
         if (!isUnit)
             continue;
         const QString value = parser.values(option).value(taken[option]++);
@@ -261,33 +211,12 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
     options->force = parser.isSet(QStringLiteral("force"));
     options->json = parser.isSet(QStringLiteral("json"));
     options->quiet = parser.isSet(QStringLiteral("quiet"));
-
     if (options->noBackup && parser.isSet(QStringLiteral("backup-dir")))
         return fail(error, QStringLiteral("--backup-dir and --no-backup exclude each other"));
-    if (options->command == QLatin1String("read")) {
-        if (options->output.isEmpty())
-            return fail(error, QStringLiteral("read needs -o OUT"));
-        if (options->units.size() > 1 && !options->output.contains(QLatin1String("{unit}")))
-            return fail(error, QStringLiteral("with several units, OUT must contain {unit}"));
-        if (TextForm::formatOf(options->output) == TextForm::Format::Csv)
+    for (const OptionSpec &spec : optionSpecs()) {
+        if (command->needs(spec.name()) && !parser.isSet(spec.name()))
             return fail(error,
-                        QStringLiteral("read writes a data file or .json; convert makes CSV"));
+                        QStringLiteral("%1 needs %2").arg(options->command, spec.synopsis()));
     }
-    if (options->command == QLatin1String("restore")) {
-        if (!QFileInfo(options->files.at(0)).isDir())
-            return fail(error,
-                        QStringLiteral("%1 is no folder of backups").arg(options->files.at(0)));
-        return true;
-    }
-    for (const QString &file : options->files) {
-        if (options->command != QLatin1String("convert") &&
-            TextForm::formatOf(file) == TextForm::Format::Csv)
-            return fail(error, QStringLiteral("%1: CSV holds only the home channels; convert it "
-                                              "with --base first")
-                                   .arg(file));
-    }
-    if (!options->base.isEmpty() &&
-        TextForm::formatOf(options->files.value(0)) != TextForm::Format::Csv)
-        return fail(error, QStringLiteral("--base applies only to a CSV input"));
-    return true;
+    return command->accepts(*options, error);
 }

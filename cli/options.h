@@ -38,11 +38,34 @@ struct Options
     bool help = false;
 };
 
+/// One option of the command line.
+struct OptionSpec
+{
+    enum Kind
+    {
+        Unit,    ///< names a unit: for every command that takes units
+        Common,  ///< taken by every command
+        Specific ///< taken by the commands that list it
+    };
+    QStringList names;   ///< the last is the one commands list
+    QString value;       ///< the name of its value; empty for a switch
+    QString description; ///< for --help
+    Kind kind = Specific;
+
+    QString name() const { return names.last(); }
+    /// "--udp ADDRESS", "-o OUT".
+    QString synopsis() const;
+};
+
+/// Every option, in the order --help lists them.
+const QList<OptionSpec> &optionSpecs();
+
 /// Parses the arguments after the program name. False with one line that
 /// says what is wrong.
 bool parseOptions(const QStringList &arguments, Options *options, QString *error);
 
-/// The usage text of --help.
+/// The usage text of --help, made from the commands' and options' own
+/// descriptions.
 QString usage();
 
 #endif

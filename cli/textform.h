@@ -68,6 +68,10 @@ QList<Difference> differences(const QStringList &firstFields, const RadioConfig 
                               const QStringList &secondFields, const RadioConfig &second,
                               bool generalOnly = false);
 
+/// Each value of fields that the window shows in red, one line each:
+/// NAME: "text" is shown in red: why.
+QStringList redValues(const QStringList &fields);
+
 /// What a window holds after opening a file with these fields.
 RadioConfig opened(const QStringList &fields);
 

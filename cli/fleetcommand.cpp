@@ -1,0 +1,53 @@
+#include "cli/fleetcommand.h"
+
+#include "cli/fleet.h"
+#include "cli/interrupts.h"
+#include "cli/options.h"
+#include "cli/textform.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+
+int FleetCommand::run(const Options &options) const
+{
+    QStringList fileFields;
+    QString error;
+    if (!prepare(options, &fileFields, &error))
+        return refuse(error);
+    if (!options.trace.isEmpty()) {
+        QFile trace(options.trace);
+        if (!trace.open(QIODevice::WriteOnly))
+            return refuse(QStringLiteral("%1: %2").arg(options.trace, trace.errorString()));
+    }
+    Fleet fleet(*this, options, fileFields);
+    // Ctrl+C and SIGTERM let each unit finish the exchange it has running.
+    catchInterrupts(&fleet, "interrupt");
+    return fleet.exec();
+}
+
+int FleetCommand::status(bool allOk, bool) const
+{
+    return allOk ? 0 : 1;
+}
+
+bool FleetCommand::prepare(const Options &options, QStringList *fileFields, QString *error) const
+{
+    return options.files.isEmpty() ||
+           TextForm::load(options.files.at(0), QStringList(), fileFields, error);
+}
+
+void FleetCommand::warnOfRed(const QStringList &fields)
+{
+    for (const QString &line : TextForm::redValues(fields))
+        std::fprintf(stderr, "velmora-cli: warning: %s\n", line.toUtf8().constData());
+}
+
+bool FleetCommand::makeBackupFolder(const QString &folder, QString *error)
+{
+    if (QDir().mkpath(folder))
+        return true;
+    *error = QStringLiteral("cannot create the backup folder %1").arg(folder);
+    return false;
+}

@@ -1,0 +1,36 @@
+#ifndef VELMORA_CLI_FLEETCOMMAND_H
+#define VELMORA_CLI_FLEETCOMMAND_H
+
+#include "cli/command.h"
+
+class QObject;
+class UnitJob;
+class UnitLink;
+struct UnitSpec;
+
+/// A command that talks to units: each unit gets a job of its own, all
+/// run by a Fleet.
+class FleetCommand : public Command
+{
+public:
+    using Command::Command;
+
+    int run(const Options &options) const override;
+
+    /// The job of this command for one unit.
+    virtual UnitJob *job(const UnitSpec &unit, UnitLink *link, const Options &options,
+                         const QStringList &fileFields, QObject *parent) const = 0;
+    /// The exit status once every unit is through, uninterrupted.
+    virtual int status(bool allOk, bool anyChanged) const;
+
+protected:
+    /// Everything that can be refused before anything is sent: by default
+    /// FILE is loaded into fileFields. False with the reason.
+    virtual bool prepare(const Options &options, QStringList *fileFields, QString *error) const;
+
+    /// Says on standard error which values of fields the window shows in red.
+    static void warnOfRed(const QStringList &fields);
+    static bool makeBackupFolder(const QString &folder, QString *error);
+};
+
+#endif
