@@ -89,14 +89,20 @@ class TestCli : public QObject
         return contents(at("sim.log"));
     }
 
-    int cli(const QString &command, QByteArray *output)
+    // Starts velmora-cli in the folder, OUT/ and SAMPLE in command replaced.
+    void startCli(QProcess &run, const QString &command)
     {
-        QProcess run;
         run.setProcessChannelMode(QProcess::MergedChannels);
         run.setWorkingDirectory(dir.path());
         QStringList arguments = command.split(' ', Qt::SkipEmptyParts);
         arguments.replaceInStrings("OUT/", dir.path() + '/').replaceInStrings("SAMPLE", SAMPLE);
         run.start(VELMORA_CLI, arguments);
+    }
+
+    int cli(const QString &command, QByteArray *output)
+    {
+        QProcess run;
+        startCli(run, command);
         if (!run.waitForFinished(60000))
             return -1;
         *output = run.readAll();
@@ -363,9 +369,7 @@ private slots:
         QFETCH(QString, output);
         QVERIFY(startSim(simOptions.replace("SAMPLE", SAMPLE)));
         QProcess run;
-        run.setProcessChannelMode(QProcess::MergedChannels);
-        run.setWorkingDirectory(dir.path());
-        run.start(VELMORA_CLI, command.replace("OUT/", dir.path() + '/').split(' '));
+        startCli(run, command);
         QVERIFY(run.waitForStarted(10000));
         QElapsedTimer clock;
         for (clock.start();
