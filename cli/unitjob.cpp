@@ -1,7 +1,7 @@
 #include "cli/unitjob.h"
 
 #include "cli/links.h"
-#include "link/frames.h"
+#include "link/answers.h"
 
 #include <QCoreApplication>
 
