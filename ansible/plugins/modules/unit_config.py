@@ -110,6 +110,8 @@ notes:
   - A unit counts as C(changed) when it was written (or, in check mode, would
     be). With I(state=backed_up) the task is C(changed) when it wrote a
     backup file.
+  - Values of I(src) that velmora-radio's window shows in red are the
+    task's warnings; velmora-cli writes them as they are.
   - A unit that fails (no answer, refused write, read-back differs, no
     backup to restore) fails the task; the other units of the task are
     still served and reported in C(units).
@@ -246,6 +248,10 @@ import os
 from ansible.module_utils.basic import AnsibleModule
 
 
+WARNING = "velmora-cli: warning: "
+warned = set()
+
+
 class Refused(Exception):
     """velmora-cli could not be run or refused the command."""
 
@@ -280,7 +286,14 @@ def run(module, cli, arguments, expected):
     """Runs velmora-cli --json; its exit status and its units."""
     command = [cli, "--json"] + arguments
     rc, out, err = module.run_command(command)
-    reason = err.strip()
+    # Its warnings (values the window shows in red) are the task's warnings;
+    # what else it says on stderr is the reason.
+    lines = [line for line in err.splitlines() if line.strip()]
+    for line in lines:
+        if line.startswith(WARNING) and line not in warned:
+            warned.add(line)  # plan and write in one task warn alike
+            module.warn(line[len(WARNING):])
+    reason = "\n".join(line for line in lines if not line.startswith(WARNING))
     if rc == 2:
         raise Refused(reason or "velmora-cli refused the command (exit status 2)", rc)
     if rc not in expected:
