@@ -33,8 +33,10 @@ void catchInterrupts(QObject *receiver, const char *slot)
     auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, receiver);
     QObject::connect(notifier, &QSocketNotifier::activated, receiver, [receiver, slot] {
         char byte = 0;
-        if (::read(signalPipe[0], &byte, 1) == 1)
-            QMetaObject::invokeMethod(receiver, slot, Q_ARG(int, byte));
+        if (::read(signalPipe[0], &byte, 1) != 1)
+            return;
+        const int signal = byte;
+        QMetaObject::invokeMethod(receiver, slot, Q_ARG(int, signal));
     });
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
