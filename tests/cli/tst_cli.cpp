@@ -393,6 +393,30 @@ private slots:
             QVERIFY(requests < 510 && !QFile::exists(at("cut.cfg")));
     }
 
+    // A program that holds port 2055 alone: every network unit fails to
+    // open, none is sent anything, and a serial unit is still served.
+    void portInUse()
+    {
+        QVERIFY(startSim("--fleet 2 --no-udp --pty-link OUT/held"));
+        QUdpSocket other;
+        QVERIFY(other.bind(QHostAddress::AnyIPv4, 2055, QUdpSocket::DontShareAddress));
+        QByteArray got;
+        QCOMPARE(cli("read --udp 127.0.0.2 --serial OUT/held1 --udp 127.0.0.3 -o OUT/{unit}.cfg "
+                     "--trace OUT/held.txt",
+                     &got),
+                 1);
+        const QString refused =
+            "cannot open: UDP port 2055 is in use by another program  [0-9.]+ s\n";
+        QVERIFY2(QRegularExpression("\\A127\\.0\\.0\\.2  " + refused +
+                                    "held1      ok  [0-9.]+ s\n" + "127\\.0\\.0\\.3  " + refused +
+                                    "\\z")
+                     .match(got)
+                     .hasMatch(),
+                 got.constData());
+        const QByteArray trace = contents(at("held.txt"));
+        QVERIFY(trace.contains(" held1 > ") && !trace.contains(" 127.0.0."));
+    }
+
     // With one unit, an answer from any other address is no answer of it.
     void impostor()
     {
