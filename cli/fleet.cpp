@@ -26,7 +26,7 @@ Fleet::Fleet(const FleetCommand &command, const Options &options, const QStringL
         } else {
             if (!router) {
                 router = new UdpRouter(this);
-                router->bind(&unbound);
+                router->bind();
                 if (trace)
                     trace->watch(router);
             }
@@ -58,10 +58,7 @@ void Fleet::startBatch()
         UnitJob *job = jobs.at(next);
         ++running;
         job->started = true;
-        if (!job->unit.serial && !unbound.isEmpty())
-            job->processEnd(LinkOutcome{LinkOutcome::CannotOpen, unbound});
-        else
-            job->begin();
+        job->begin();
     }
 }
 

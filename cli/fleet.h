@@ -43,7 +43,6 @@ private:
     int running = 0;
     int next = 0; ///< the first job not started
     int interruptedBy = 0;
-    QString unbound; ///< why the port could not be bound
 };
 
 #endif

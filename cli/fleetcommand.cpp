@@ -38,10 +38,14 @@ bool FleetCommand::prepare(const Options &options, QStringList *fileFields, QStr
            TextForm::load(options.files.at(0), QStringList(), fileFields, error);
 }
 
-void FleetCommand::warnOfRed(const QStringList &fields)
+bool FleetCommand::loadAndWarn(const Options &options, QStringList *fileFields,
+                               QString *error) const
 {
-    for (const QString &line : TextForm::redValues(fields))
+    if (!FleetCommand::prepare(options, fileFields, error))
+        return false;
+    for (const QString &line : TextForm::redValues(*fileFields))
         std::fprintf(stderr, "velmora-cli: warning: %s\n", line.toUtf8().constData());
+    return true;
 }
 
 bool FleetCommand::makeBackupFolder(const QString &folder, QString *error)

@@ -28,8 +28,9 @@ protected:
     /// FILE is loaded into fileFields. False with the reason.
     virtual bool prepare(const Options &options, QStringList *fileFields, QString *error) const;
 
-    /// Says on standard error which values of fields the window shows in red.
-    static void warnOfRed(const QStringList &fields);
+    /// The default prepare, then a warning on standard error for each value
+    /// of FILE that the window shows in red.
+    bool loadAndWarn(const Options &options, QStringList *fileFields, QString *error) const;
     static bool makeBackupFolder(const QString &folder, QString *error);
 };
 

@@ -1,6 +1,5 @@
 #include "cli/links.h"
 
-#include "link/frames.h"
 #include "link/udpwalk.h"
 #include "link/unitsocket.h"
 
@@ -39,6 +38,10 @@ UdpLink::UdpLink(const QHostAddress &address, UdpRouter *router, QObject *parent
 
 void UdpLink::start(const QString &type, bool homeBypass, const RadioConfig &values)
 {
+    if (!router->bindError().isEmpty()) {
+        emit finished(LinkOutcome{LinkOutcome::CannotOpen, router->bindError()});
+        return;
+    }
     this->values = values;
     expected = 0;
     walk->setHomeBypass(homeBypass);
@@ -98,9 +101,9 @@ UdpRouter::UdpRouter(QObject *parent) : QObject(parent)
             SLOT(dropOwn(QHostAddress, QByteArray)));
 }
 
-bool UdpRouter::bind(QString *error)
+void UdpRouter::bind()
 {
-    return socket->bind(error);
+    socket->bind(&unbound);
 }
 
 void UdpRouter::add(const QHostAddress &address, UdpLink *link)

@@ -94,8 +94,11 @@ class UdpRouter : public QObject
 public:
     explicit UdpRouter(QObject *parent);
 
-    /// False with the reason when the port cannot be bound.
-    bool bind(QString *error);
+    /// Binds port 2055; when that fails every unit's walk ends at its start
+    /// with CannotOpen and the reason.
+    void bind();
+    /// Why the port could not be bound; empty once it is.
+    QString bindError() const { return unbound; }
     void add(const QHostAddress &address, UdpLink *link);
     void send(const QByteArray &frame, const QHostAddress &address);
 
@@ -110,6 +113,7 @@ private slots:
 private:
     UnitSocket *socket;
     QHash<quint32, UdpLink *> links;
+    QString unbound;
 };
 
 #endif

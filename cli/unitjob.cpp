@@ -44,7 +44,7 @@ void UnitJob::processResponse(const QByteArray &s)
 
 void UnitJob::processEnd(const LinkOutcome &outcome)
 {
-    if (!running && outcome.kind != LinkOutcome::CannotOpen)
+    if (!running)
         return;
     running = false;
     switch (outcome.kind) {

@@ -65,11 +65,11 @@ protected:
     bool stopRequested = false;
 
 public slots:
-    /// The link's end, or its failure to open.
-    void processEnd(const LinkOutcome &outcome);
     void finish(const QString &text, bool success = false);
 
 private slots:
+    /// The link's end, or its failure to open.
+    void processEnd(const LinkOutcome &outcome);
     void processResponse(const QByteArray &s);
 };
 

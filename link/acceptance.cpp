@@ -77,7 +77,7 @@ RowVerdict row(const HomeRow &texts)
     verdict.rx = !mismatched && channel(rx);
     verdict.ranTx = ran(texts.ranTx);
     verdict.ranRx = ran(texts.ranRx);
-    verdict.label = texts.label.length() <= 16;
+    verdict.label = fixedText(texts.label);
     return verdict;
 }
 

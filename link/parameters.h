@@ -85,7 +85,7 @@ const Row *atField(int field);
 
 /// The row of a parameter code and, where the code takes one, the sub-code;
 /// null when none matches.
-const Row *find(int code, int subCode = NoSubCode);
+const Row *find(int code, int subCode);
 
 /// The frames of a parameter code, the home channels' too; null for a code
 /// of no parameter.

@@ -72,7 +72,7 @@ signals:
     void request(const QByteArray &s);
     /// The walk has ended: "Complete!" or "Timeout!".
     void finished(const QString &s);
-    /// Every end as a value, after finished().
+    /// Every end as a value: after finished(), or alone when stop() ended it.
     void ended(const LinkOutcome &outcome);
 
 private slots:

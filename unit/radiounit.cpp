@@ -36,14 +36,9 @@ bool validRecord(int record)
 RadioUnit::RadioUnit()
 {
     // Something recognisable to read from a unit nobody has configured yet.
-    GeneralSettings g;
-    g.dtmfDelay = QStringLiteral("7");
-    g.minVolume = QStringLiteral("2");
+    GeneralSettings g = freshConfig().general;
     g.serialNumber = QStringLiteral("SIM-0001");
     g.userDescription = QStringLiteral("Emulated unit");
-    g.ip = QStringLiteral("10.10.9.13");
-    g.subnetMask = QStringLiteral("255.255.255.0");
-    g.gateway = QStringLiteral("10.10.9.254");
     for (int index = 0; index < Parameters::Count; ++index)
         store(Frames::buildGeneralWriteFrame(index, g));
     eraseRecords();

@@ -29,10 +29,7 @@ public:
 protected:
     bool prepare(const Options &options, QStringList *fileFields, QString *error) const override
     {
-        if (!FleetCommand::prepare(options, fileFields, error))
-            return false;
-        warnOfRed(*fileFields);
-        return true;
+        return loadAndWarn(options, fileFields, error);
     }
 };
 

@@ -29,10 +29,8 @@ public:
 protected:
     bool prepare(const Options &options, QStringList *fileFields, QString *error) const override
     {
-        if (!FleetCommand::prepare(options, fileFields, error))
-            return false;
-        warnOfRed(*fileFields);
-        return options.noBackup || makeBackupFolder(options.backupDir, error);
+        return loadAndWarn(options, fileFields, error) &&
+               (options.noBackup || makeBackupFolder(options.backupDir, error));
     }
 };
 
