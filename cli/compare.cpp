@@ -36,10 +36,11 @@ QList<Difference> differences(const QStringList &firstFields, const RadioConfig 
 {
     QList<Difference> found;
     const QStringList firstValues = comparable(first), secondValues = comparable(second);
-    const int end = generalOnly ? firstGeneral + generalCount : DataFile::FieldCount;
-    for (int field = firstGeneral; field < end; ++field) {
-        if (field == firstGeneral + generalCount)
-            field = DataFile::GeneralFieldCount;
+    const int end = generalOnly ? DataFile::GeneralFieldCount : DataFile::FieldCount;
+    for (int field = 0; field < end; ++field) {
+        // The header and the reserved fields are no values of the unit.
+        if (field < DataFile::GeneralFieldCount && !Parameters::atField(field))
+            continue;
         if (firstValues.at(field) != secondValues.at(field))
             found << Difference{field, firstFields.value(field), secondFields.value(field)};
     }

@@ -65,7 +65,7 @@ bool save(const QString &path, const QStringList &fields, QString *error)
     QStringList written = fields;
     const QStringList fresh = freshFields();
     for (int field = 0; field < DataFile::GeneralFieldCount; ++field) {
-        if (field < firstGeneral || field >= firstGeneral + generalCount)
+        if (!Parameters::atField(field))
             written[field] = fresh.at(field);
     }
     return DataFile::saveFields(path, written, error);

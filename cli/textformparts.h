@@ -15,9 +15,6 @@ namespace TextForm {
 namespace Parts {
 
 const char formatName[] = "velmora-radio configuration";
-// The general fields lie together in the data file, after its header.
-const int firstGeneral = 2;
-const int generalCount = Parameters::Count;
 const char *const cellKeys[] = {"tx", "rx", "ranTx", "ranRx", "label"};
 
 inline int cellField(int row, int column)
