@@ -110,10 +110,7 @@ void UdpRouter::add(const QHostAddress &address, UdpLink *link)
 {
     links.insert(address.toIPv4Address(), link);
     // A datagram addressed to any of them is ours, sent to it or not yet.
-    QList<QHostAddress> units;
-    for (const quint32 ip : links.keys())
-        units << QHostAddress(ip);
-    socket->setUnits(units);
+    socket->addUnit(address);
 }
 
 void UdpRouter::send(const QByteArray &frame, const QHostAddress &address)

@@ -33,6 +33,11 @@ void UnitSocket::setUnits(const QList<QHostAddress> &list)
         units.insert(unit.toIPv4Address());
 }
 
+void UnitSocket::addUnit(const QHostAddress &unit)
+{
+    units.insert(unit.toIPv4Address());
+}
+
 void UnitSocket::close()
 {
     socket->close();

@@ -31,6 +31,8 @@ public:
     void send(const QByteArray &frame, const QHostAddress &unit);
     /// Forgets the units sent to, as when the dialog's address changes.
     void setUnits(const QList<QHostAddress> &units);
+    /// One more unit whose address counts as ours.
+    void addUnit(const QHostAddress &unit);
     void close();
 
     QUdpSocket *const socket;
