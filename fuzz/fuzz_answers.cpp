@@ -11,20 +11,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // A copy of exactly the input, so that one byte too far leaves the buffer.
     const QByteArray bytes(reinterpret_cast<const char *>(data), int(qMin<size_t>(size, 4096)));
     const Answer answer = parseAnswer(bytes);
-    switch (answer.kind) {
-    case Answer::HomeChannel:
-        if (bytes.size() != Frames::RecordLength || answer.record < 1 || answer.record > 500 ||
-            answer.row.tx.size() > 3 || answer.row.rx.size() > 3 || answer.row.ranTx.size() > 2 ||
-            answer.row.ranRx.size() > 2 || answer.row.label.size() > 16)
-            abort();
-        break;
-    case Answer::InternalRadio:
-    case Answer::Railroad:
+    if (answer.kind == Answer::HomeChannel &&
+        (bytes.size() != Frames::RecordLength || answer.record < 1 || answer.record > 500 ||
+         answer.row.tx.size() > 3 || answer.row.rx.size() > 3 || answer.row.ranTx.size() > 2 ||
+         answer.row.ranRx.size() > 2 || answer.row.label.size() > 16))
+        abort();
+    if (!answer.isValue())
+        return 0;
+    switch (Parameters::row(answer.parameter()).format) {
+    case Parameters::Format::ListIndex:
         if (answer.index < -128 || answer.index > 127)
             abort();
         break;
-    case Answer::SerialNumber:
-    case Answer::UserDescription:
+    case Parameters::Format::FixedText:
         if (bytes.size() != 18 || answer.text.size() > 16)
             abort();
         break;

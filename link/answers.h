@@ -18,16 +18,6 @@ struct Answer
         /// A value answer, one kind for each Parameter: text, index or
         /// features as its row's format has it.
         FirstValue,
-        DtmfDelay = FirstValue + int(Parameter::DtmfDelay),
-        MinVolume = FirstValue + int(Parameter::MinVolume),
-        SerialNumber = FirstValue + int(Parameter::SerialNumber),
-        UserDescription = FirstValue + int(Parameter::UserDescription),
-        Ip = FirstValue + int(Parameter::Ip),
-        SubnetMask = FirstValue + int(Parameter::SubnetMask),
-        Gateway = FirstValue + int(Parameter::Gateway),
-        Features = FirstValue + int(Parameter::Features),
-        InternalRadio = FirstValue + int(Parameter::InternalRadio),
-        Railroad = FirstValue + int(Parameter::Railroad),
         HomeChannel = FirstValue + Parameters::Count, ///< record (1 to 500) and row
     };
 
