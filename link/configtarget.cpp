@@ -5,17 +5,18 @@
 namespace {
 
 // The value of one parameter, as its row's format carries it.
-void applyValue(const Parameters::Row &row, const GeneralSettings &g, ConfigTarget &target)
+void applyValue(const Parameters::Row &row, const QString &text, int index, quint16 features,
+                ConfigTarget &target)
 {
     switch (row.format) {
     case Parameters::Format::Word:
-        target.setFeatures(g.*row.word);
+        target.setFeatures(features);
         break;
     case Parameters::Format::ListIndex:
-        target.setIndex(row.parameter, g.*row.index);
+        target.setIndex(row.parameter, index);
         break;
     default:
-        target.setText(row.parameter, g.*row.text);
+        target.setText(row.parameter, text);
         break;
     }
 }
@@ -26,26 +27,18 @@ void applyAnswer(const Answer &answer, ConfigTarget &target)
 {
     if (answer.kind == Answer::HomeChannel)
         target.setRow(answer.record - 1, answer.row);
-    if (!answer.isValue())
-        return;
-    switch (Parameters::row(answer.parameter()).format) {
-    case Parameters::Format::Word:
-        target.setFeatures(answer.features);
-        break;
-    case Parameters::Format::ListIndex:
-        target.setIndex(answer.parameter(), answer.index);
-        break;
-    default:
-        target.setText(answer.parameter(), answer.text);
-        break;
-    }
+    if (answer.isValue())
+        applyValue(Parameters::row(answer.parameter()), answer.text, answer.index, answer.features,
+                   target);
 }
 
 void applyConfig(const RadioConfig &config, ConfigTarget &target)
 {
     for (int field = 0; field < DataFile::GeneralFieldCount; ++field) {
         if (const Parameters::Row *row = Parameters::atField(field))
-            applyValue(*row, config.general, target);
+            applyValue(*row, row->text ? config.general.*row->text : QString(),
+                       row->index ? config.general.*row->index : 0,
+                       row->word ? config.general.*row->word : 0, target);
     }
     for (int row = 0; row < RadioConfig::HomeRowCount && row < config.rows.size(); ++row)
         target.setRow(row, config.rows.at(row));
