@@ -27,6 +27,10 @@ class TestDialog : public QObject
     QList<QByteArray> got; // the worker's responses, as queued to this thread
     QStringList ends;      // its end texts, and "error: " texts
     QSignalSpy finished{this, SIGNAL(ended())};
+    // Holds the worker at the end of a walk until the test thread has seen
+    // it. A member: the worker may leave its wait only after the test
+    // function has returned.
+    QSemaphore handedOver;
 
     void on(const std::function<void()> &work) { host.call(work); }
 
@@ -197,10 +201,9 @@ private slots:
         QVERIFY(run(dialog->writeButton));
         QCOMPARE(ends, QStringList{"TimeOut"});
         on([&] { unit->setStopAfter(-1), unit->loadConfig(sampleConfig()); });
-        QSemaphore handedOver;
         connect(
-            &dialog->thread, &MasterThread::timeout, this, [&] { handedOver.tryAcquire(1, 5000); },
-            Qt::DirectConnection);
+            &dialog->thread, &MasterThread::timeout, this,
+            [this] { handedOver.tryAcquire(1, 5000); }, Qt::DirectConnection);
         connect(this, &TestDialog::ended, dialog, [&] {
             if (ends.size() == 1)
                 dialog->homeBypassCheckBox->setChecked(true), dialog->readButton->click();
