@@ -19,7 +19,7 @@ Fleet::Fleet(const FleetCommand &command, const Options &options, const QStringL
     if (!options.trace.isEmpty())
         trace = new Trace(options.trace, clock, this);
     UdpRouter *router = nullptr;
-    for (const UnitSpec &unit : options.units) {
+    for (const UnitTarget &unit : options.units) {
         UnitLink *link = nullptr;
         if (unit.serial) {
             link = new SerialLink(unit.target, this);

@@ -6,7 +6,7 @@
 class QObject;
 class UnitJob;
 class UnitLink;
-struct UnitSpec;
+struct UnitTarget;
 
 /// A command that talks to units: each unit gets a job of its own, all
 /// run by a Fleet.
@@ -18,7 +18,7 @@ public:
     int run(const Options &options) const override;
 
     /// The job of this command for one unit.
-    virtual UnitJob *job(const UnitSpec &unit, UnitLink *link, const Options &options,
+    virtual UnitJob *job(const UnitTarget &unit, UnitLink *link, const Options &options,
                          const QStringList &fileFields, QObject *parent) const = 0;
     /// The exit status once every unit is through, uninterrupted.
     virtual int status(bool allOk, bool anyChanged) const;

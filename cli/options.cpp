@@ -18,10 +18,10 @@ bool fail(QString *error, const QString &text)
     return false;
 }
 
-bool addUnit(const QString &kind, const QString &target, QList<UnitSpec> *units,
+bool addUnit(const QString &kind, const QString &target, QList<UnitTarget> *units,
              const QString &where, QString *error, const QString &name = QString())
 {
-    UnitSpec unit;
+    UnitTarget unit;
     unit.serial = kind == QLatin1String("serial");
     unit.target = target;
     if (unit.serial) {
@@ -42,7 +42,7 @@ bool addUnit(const QString &kind, const QString &target, QList<UnitSpec> *units,
     return true;
 }
 
-bool readUnitList(const QString &path, QList<UnitSpec> *units, QString *error)
+bool readUnitList(const QString &path, QList<UnitTarget> *units, QString *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -76,10 +76,10 @@ bool readUnitList(const QString &path, QList<UnitSpec> *units, QString *error)
 
 } // namespace
 
-const QList<OptionSpec> &optionSpecs()
+const QList<CliOption> &cliOptions()
 {
-    using O = OptionSpec;
-    static const QList<OptionSpec> list{
+    using O = CliOption;
+    static const QList<CliOption> list{
         {{"udp"}, "ADDRESS", "a unit on the network, UDP port 2055", O::Unit},
         {{"serial"}, "PORT", "a unit on a serial port, 115200 baud", O::Unit},
         {{"units"},
@@ -111,7 +111,7 @@ const QList<OptionSpec> &optionSpecs()
     return list;
 }
 
-QString OptionSpec::synopsis() const
+QString CliOption::synopsis() const
 {
     const QString option = (name().size() > 1 ? "--" : "-") + name();
     return value.isEmpty() ? option : option + ' ' + value;
@@ -121,11 +121,11 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
 {
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    QHash<QString, OptionSpec> specs; // by each of its names
-    for (const OptionSpec &spec : optionSpecs()) {
-        parser.addOption(QCommandLineOption(spec.names, spec.description, spec.value));
-        for (const QString &name : spec.names)
-            specs.insert(name, spec);
+    QHash<QString, CliOption> byName; // by each of its names
+    for (const CliOption &entry : cliOptions()) {
+        parser.addOption(QCommandLineOption(entry.names, entry.description, entry.value));
+        for (const QString &name : entry.names)
+            byName.insert(name, entry);
     }
     if (!parser.parse(QStringList{QStringLiteral("velmora-cli")} + arguments))
         return fail(error, parser.errorText());
@@ -158,13 +158,13 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
     // optionNames() keeps the order of the command line, so units keep theirs.
     QHash<QString, int> taken;
     for (const QString &name : parser.optionNames()) {
-        const OptionSpec &spec = specs[name];
-        const QString option = spec.name();
-        const bool isUnit = spec.kind == OptionSpec::Unit;
-        if (spec.kind != OptionSpec::Common && !command->takes(option) &&
+        const CliOption &entry = byName[name];
+        const QString option = entry.name();
+        const bool isUnit = entry.kind == CliOption::Unit;
+        if (entry.kind != CliOption::Common && !command->takes(option) &&
             !(isUnit && command->units))
             return fail(error, QStringLiteral("%1 does not take %2")
-                                   .arg(options->command, spec.synopsis().section(' ', 0, 0)));
+                                   .arg(options->command, entry.synopsis().section(' ', 0, 0)));
         if (!isUnit)
             continue;
         const QString value = parser.values(option).value(taken[option]++);
@@ -178,7 +178,7 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
                                           "PORT or --units LISTFILE")
                                .arg(options->command));
     QSet<QString> names, targets;
-    for (const UnitSpec &unit : options->units) {
+    for (const UnitTarget &unit : options->units) {
         // The same unit twice would get two walks at once and mixed answers.
         const QString target = unit.serial ? QFileInfo(unit.target).absoluteFilePath()
                                            : QStringLiteral("udp:") + unit.address.toString();
@@ -213,10 +213,10 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
     options->quiet = parser.isSet(QStringLiteral("quiet"));
     if (options->noBackup && parser.isSet(QStringLiteral("backup-dir")))
         return fail(error, QStringLiteral("--backup-dir and --no-backup exclude each other"));
-    for (const OptionSpec &spec : optionSpecs()) {
-        if (command->needs(spec.name()) && !parser.isSet(spec.name()))
+    for (const CliOption &entry : cliOptions()) {
+        if (command->needs(entry.name()) && !parser.isSet(entry.name()))
             return fail(error,
-                        QStringLiteral("%1 needs %2").arg(options->command, spec.synopsis()));
+                        QStringLiteral("%1 needs %2").arg(options->command, entry.synopsis()));
     }
     return command->accepts(*options, error);
 }

@@ -7,7 +7,7 @@
 #include <QStringList>
 
 /// One unit to serve: an address on the network or a serial port.
-struct UnitSpec
+struct UnitTarget
 {
     bool serial = false;
     QString target;       ///< the address as typed, or the port
@@ -21,7 +21,7 @@ struct Options
 {
     QString command;
     QStringList files; ///< FILE, IN OUT or FILE1 FILE2
-    QList<UnitSpec> units;
+    QList<UnitTarget> units;
     QString output;
     QString base;
     QString backupDir = QStringLiteral("backups");
@@ -39,18 +39,18 @@ struct Options
 };
 
 /// One option of the command line.
-struct OptionSpec
+struct CliOption
 {
     enum Kind
     {
-        Unit,    ///< names a unit: for every command that takes units
-        Common,  ///< taken by every command
-        Specific ///< taken by the commands that list it
+        Unit,     ///< names a unit: for every command that takes units
+        Common,   ///< taken by every command
+        ByCommand ///< taken by the commands that list it
     };
     QStringList names;   ///< the last is the one commands list
     QString value;       ///< the name of its value; empty for a switch
     QString description; ///< for --help
-    Kind kind = Specific;
+    Kind kind = ByCommand;
 
     QString name() const { return names.last(); }
     /// "--udp ADDRESS", "-o OUT".
@@ -58,7 +58,7 @@ struct OptionSpec
 };
 
 /// Every option, in the order --help lists them.
-const QList<OptionSpec> &optionSpecs();
+const QList<CliOption> &cliOptions();
 
 /// Parses the arguments after the program name. False with one line that
 /// says what is wrong.

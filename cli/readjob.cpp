@@ -2,7 +2,7 @@
 
 #include "cli/backups.h"
 
-ReadJob::ReadJob(Into into, const UnitSpec &unit, UnitLink *link, const Options &options,
+ReadJob::ReadJob(Into into, const UnitTarget &unit, UnitLink *link, const Options &options,
                  QObject *parent)
     : UnitJob(unit, link, options, parent), into(into)
 {}

@@ -15,7 +15,7 @@ public:
         Output,
         Backup
     };
-    ReadJob(Into into, const UnitSpec &unit, UnitLink *link, const Options &options,
+    ReadJob(Into into, const UnitTarget &unit, UnitLink *link, const Options &options,
             QObject *parent);
 
     void begin() override;

@@ -5,7 +5,7 @@
 
 #include <QCoreApplication>
 
-UnitJob::UnitJob(const UnitSpec &unit, UnitLink *link, const Options &options, QObject *parent)
+UnitJob::UnitJob(const UnitTarget &unit, UnitLink *link, const Options &options, QObject *parent)
     : QObject(parent), unit(unit), link(link), options(options)
 {
     connect(link, SIGNAL(response(QByteArray)), this, SLOT(processResponse(QByteArray)));

@@ -16,12 +16,12 @@ class UnitJob : public QObject
     Q_OBJECT
 
 public:
-    UnitJob(const UnitSpec &unit, UnitLink *link, const Options &options, QObject *parent);
+    UnitJob(const UnitTarget &unit, UnitLink *link, const Options &options, QObject *parent);
 
     /// Starts the first transaction.
     virtual void begin() = 0;
 
-    const UnitSpec unit;
+    const UnitTarget unit;
     QString step;     ///< what is being done now, for the progress line
     int answers = 0;  ///< of the running transaction
     int expected = 0; ///< answers a transaction without fault gets

@@ -28,11 +28,11 @@ QString synopsis(const Command &command)
     QStringList words = command.files;
     if (command.units)
         words << QStringLiteral("UNITS");
-    for (const OptionSpec &spec : optionSpecs()) {
-        if (command.needs(spec.name()))
-            words << spec.synopsis();
-        else if (command.takes(spec.name()))
-            words << QLatin1Char('[') + spec.synopsis() + QLatin1Char(']');
+    for (const CliOption &entry : cliOptions()) {
+        if (command.needs(entry.name()))
+            words << entry.synopsis();
+        else if (command.takes(entry.name()))
+            words << QLatin1Char('[') + entry.synopsis() + QLatin1Char(']');
     }
     return words.join(QLatin1Char(' '));
 }
@@ -45,11 +45,11 @@ QString usage()
     for (const Command *command : Command::all())
         text += wrapped(QStringLiteral("  velmora-cli ") + command->name, synopsis(*command), 22);
     QStringList units, common;
-    for (const OptionSpec &spec : optionSpecs()) {
-        if (spec.kind == OptionSpec::Unit)
-            units << spec.synopsis();
-        else if (spec.kind == OptionSpec::Common)
-            common << QLatin1Char('[') + spec.synopsis() + QLatin1Char(']');
+    for (const CliOption &entry : cliOptions()) {
+        if (entry.kind == CliOption::Unit)
+            units << entry.synopsis();
+        else if (entry.kind == CliOption::Common)
+            common << QLatin1Char('[') + entry.synopsis() + QLatin1Char(']');
     }
     text +=
         wrapped(QStringLiteral("UNITS:"), QStringLiteral("one or more of ") + units.join(", "), 7);
@@ -62,8 +62,8 @@ QString usage()
     for (const Command *command : Command::all())
         text += wrapped(QStringLiteral("  ") + command->name, command->description, 11);
     text += QStringLiteral("\nOptions:\n");
-    for (const OptionSpec &spec : optionSpecs())
-        text += wrapped(QStringLiteral("  ") + spec.synopsis(), spec.description, 22);
+    for (const CliOption &entry : cliOptions())
+        text += wrapped(QStringLiteral("  ") + entry.synopsis(), entry.description, 22);
     return text +
            QStringLiteral(
                "\nOne line per unit on standard output: unit, result, seconds. SIGINT or\n"

@@ -3,7 +3,7 @@
 #include "app/datafile.h"
 #include "cli/backups.h"
 
-WriteJob::WriteJob(Mode mode, const UnitSpec &unit, UnitLink *link, const Options &options,
+WriteJob::WriteJob(Mode mode, const UnitTarget &unit, UnitLink *link, const Options &options,
                    const QStringList &fileFields, QObject *parent)
     : UnitJob(unit, link, options, parent), mode(mode), fileFields(fileFields)
 {}

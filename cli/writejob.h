@@ -17,7 +17,7 @@ public:
         Restore, ///< the unit's newest backup from the folder, whole
     };
     /// For Restore, fileFields are loaded from the backup when the job begins.
-    WriteJob(Mode mode, const UnitSpec &unit, UnitLink *link, const Options &options,
+    WriteJob(Mode mode, const UnitTarget &unit, UnitLink *link, const Options &options,
              const QStringList &fileFields, QObject *parent);
 
     void begin() override;

@@ -15,8 +15,8 @@ public:
                        "{unit}-YYYYMMDD-HHMMSS.cfg")
     {}
 
-    UnitJob *job(const UnitSpec &unit, UnitLink *link, const Options &options, const QStringList &,
-                 QObject *parent) const override
+    UnitJob *job(const UnitTarget &unit, UnitLink *link, const Options &options,
+                 const QStringList &, QObject *parent) const override
     {
         return new ReadJob(ReadJob::Backup, unit, link, options, parent);
     }

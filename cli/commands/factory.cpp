@@ -27,8 +27,8 @@ class Factory : public FleetCommand
 public:
     Factory() : FleetCommand("factory", {}, true, {}, "sends each unit the factory-mode frame") {}
 
-    UnitJob *job(const UnitSpec &unit, UnitLink *link, const Options &options, const QStringList &,
-                 QObject *parent) const override
+    UnitJob *job(const UnitTarget &unit, UnitLink *link, const Options &options,
+                 const QStringList &, QObject *parent) const override
     {
         return new FactoryJob(unit, link, options, parent);
     }

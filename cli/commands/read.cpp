@@ -25,8 +25,8 @@ public:
         return false;
     }
 
-    UnitJob *job(const UnitSpec &unit, UnitLink *link, const Options &options, const QStringList &,
-                 QObject *parent) const override
+    UnitJob *job(const UnitTarget &unit, UnitLink *link, const Options &options,
+                 const QStringList &, QObject *parent) const override
     {
         return new ReadJob(ReadJob::Output, unit, link, options, parent);
     }

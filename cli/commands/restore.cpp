@@ -26,8 +26,8 @@ public:
         return false;
     }
 
-    UnitJob *job(const UnitSpec &unit, UnitLink *link, const Options &options, const QStringList &,
-                 QObject *parent) const override
+    UnitJob *job(const UnitTarget &unit, UnitLink *link, const Options &options,
+                 const QStringList &, QObject *parent) const override
     {
         return new WriteJob(WriteJob::Restore, unit, link, options, QStringList(), parent);
     }

@@ -9,7 +9,7 @@ namespace {
 class VerifyJob : public UnitJob
 {
 public:
-    VerifyJob(const UnitSpec &unit, UnitLink *link, const Options &options,
+    VerifyJob(const UnitTarget &unit, UnitLink *link, const Options &options,
               const QStringList &fileFields, QObject *parent)
         : UnitJob(unit, link, options, parent), fileFields(fileFields)
     {}
@@ -38,7 +38,7 @@ public:
                        "\"unit\"")
     {}
 
-    UnitJob *job(const UnitSpec &unit, UnitLink *link, const Options &options,
+    UnitJob *job(const UnitTarget &unit, UnitLink *link, const Options &options,
                  const QStringList &fileFields, QObject *parent) const override
     {
         return new VerifyJob(unit, link, options, fileFields, parent);

@@ -20,7 +20,7 @@ public:
               "Warns of the values the window shows in red")
     {}
 
-    UnitJob *job(const UnitSpec &unit, UnitLink *link, const Options &options,
+    UnitJob *job(const UnitTarget &unit, UnitLink *link, const Options &options,
                  const QStringList &fileFields, QObject *parent) const override
     {
         return new WriteJob(WriteJob::Write, unit, link, options, fileFields, parent);

@@ -74,7 +74,7 @@ private slots:
         QVERIFY2(ok == error.isEmpty(), qPrintable(got));
         QVERIFY2(got.contains(error), qPrintable(got));
         QStringList names;
-        for (const UnitSpec &unit : options.units)
+        for (const UnitTarget &unit : options.units)
             names << unit.name;
         if (ok)
             QCOMPARE(names.join(' '), units);
@@ -95,14 +95,14 @@ private slots:
                 synopsis += ' ' + lines.at(k).trimmed();
             QString base = command->name + ' ' + command->files.join(' ').replace("DIR", "OUT/") +
                            (command->units ? " --udp 127.0.0.2" : "");
-            for (const OptionSpec &spec : optionSpecs()) {
-                if (spec.kind != OptionSpec::Specific)
+            for (const CliOption &entry : cliOptions()) {
+                if (entry.kind != CliOption::ByCommand)
                     continue;
-                const QString value = spec.value.isEmpty() ? QString() : " OUT/x.cfg";
-                const QString option = spec.synopsis().section(' ', 0, 0);
+                const QString value = entry.value.isEmpty() ? QString() : " OUT/x.cfg";
+                const QString option = entry.synopsis().section(' ', 0, 0);
                 const bool listed = synopsis.contains(QRegularExpression(
                     "[ \\[]" + QRegularExpression::escape(option) + "([ \\]]|$)"));
-                const bool needed = !synopsis.contains('[' + spec.synopsis() + ']') && listed;
+                const bool needed = !synopsis.contains('[' + entry.synopsis() + ']') && listed;
                 Options withIt, without;
                 QString error;
                 parse(base + ' ' + option + value, &withIt, &error);

@@ -16,7 +16,7 @@
 namespace {
 
 // The fields as "a|~|": "a", a null string and "".
-QString fieldSpec(const QStringList &fields)
+QString joinedFields(const QStringList &fields)
 {
     QStringList parts;
     for (const QString &field : fields)
@@ -125,7 +125,8 @@ void TestDataFile::readFields()
 
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    QCOMPARE(fieldSpec(DataFile::readFields(&buffer, fields.count(QLatin1Char('|')) + 1)), fields);
+    QCOMPARE(joinedFields(DataFile::readFields(&buffer, fields.count(QLatin1Char('|')) + 1)),
+             fields);
 }
 
 void TestDataFile::loadStopsEarly_data()
