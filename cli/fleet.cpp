@@ -12,12 +12,10 @@
 #include <unistd.h>
 
 Fleet::Fleet(const FleetCommand &command, const Options &options, const QStringList &fileFields,
-             QObject *parent)
-    : QObject(parent), command(command), options(options)
+             Trace *trace, QObject *parent)
+    : QObject(parent), command(command), options(options), trace(trace)
 {
     clock.start();
-    if (!options.trace.isEmpty())
-        trace = new Trace(options.trace, clock, this);
     UdpRouter *router = nullptr;
     for (const UnitTarget &unit : options.units) {
         UnitLink *link = nullptr;

@@ -19,8 +19,9 @@ class Fleet : public QObject
 
 public:
     /// Input files are loaded and checked before: nothing here refuses.
+    /// trace, when given, logs every unit's exchanges.
     Fleet(const FleetCommand &command, const Options &options, const QStringList &fileFields,
-          QObject *parent = nullptr);
+          Trace *trace, QObject *parent = nullptr);
 
     /// Runs to the end of every job; the exit status.
     int exec();
@@ -38,7 +39,7 @@ private:
     const Options &options;
     QList<UnitJob *> jobs;
     QElapsedTimer clock;
-    Trace *trace = nullptr;
+    Trace *const trace;
     Progress *progress = nullptr;
     int running = 0;
     int next = 0; ///< the first job not started

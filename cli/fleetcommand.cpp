@@ -4,9 +4,9 @@
 #include "cli/interrupts.h"
 #include "cli/options.h"
 #include "cli/textform.h"
+#include "cli/trace.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <cstdio>
 
@@ -16,12 +16,10 @@ int FleetCommand::run(const Options &options) const
     QString error;
     if (!prepare(options, &fileFields, &error))
         return refuse(error);
-    if (!options.trace.isEmpty()) {
-        QFile trace(options.trace);
-        if (!trace.open(QIODevice::WriteOnly))
-            return refuse(QStringLiteral("%1: %2").arg(options.trace, trace.errorString()));
-    }
-    Fleet fleet(*this, options, fileFields);
+    Trace trace;
+    if (!options.trace.isEmpty() && !trace.open(options.trace, &error))
+        return refuse(error);
+    Fleet fleet(*this, options, fileFields, options.trace.isEmpty() ? nullptr : &trace);
     // Ctrl+C and SIGTERM let each unit finish the exchange it has running.
     catchInterrupts(&fleet, "interrupt");
     return fleet.exec();

@@ -2,10 +2,14 @@
 
 #include "cli/links.h"
 
-Trace::Trace(const QString &path, const QElapsedTimer &clock, QObject *parent)
-    : QObject(parent), clock(clock), file(path)
+bool Trace::open(const QString &path, QString *error)
 {
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    clock.start();
+    file.setFileName(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return true;
+    *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+    return false;
 }
 
 void Trace::watch(UnitLink *link, const QString &name)

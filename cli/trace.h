@@ -18,8 +18,10 @@ class Trace : public QObject
     Q_OBJECT
 
 public:
-    /// The file was opened for writing once when the command line was checked.
-    Trace(const QString &path, const QElapsedTimer &clock, QObject *parent);
+    using QObject::QObject;
+
+    /// Starts the file and the clock; false with "PATH: reason".
+    bool open(const QString &path, QString *error);
 
     /// Traces what link sends and receives, under name.
     void watch(UnitLink *link, const QString &name);
@@ -36,7 +38,7 @@ private:
     void line(const QString &unit, char direction, const QByteArray &bytes,
               const QString &note = QString());
 
-    const QElapsedTimer &clock;
+    QElapsedTimer clock;
     QFile file;
     QHash<QObject *, QString> names; ///< link -> unit
     int droppedCount = 0;
