@@ -1,14 +1,21 @@
 #include "cli/command.h"
+#include "cli/interrupts.h"
 #include "cli/options.h"
 
 #include <QtTest>
 
-// The command line checked in this process, before anything is sent.
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// The command line checked in this process: its parsing, before anything is
+// sent, and its signal handling.
 class TestOptions : public QObject
 {
     Q_OBJECT
 
     QTemporaryDir dir;
+    int caughtSignal = 0;
 
     bool parse(const QString &line, Options *options, QString *error)
     {
@@ -22,6 +29,9 @@ class TestOptions : public QObject
         QFile file(path);
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     }
+
+public slots:
+    void caught(int signal) { caughtSignal = signal; }
 
 private slots:
     void initTestCase()
@@ -113,6 +123,46 @@ private slots:
                 QVERIFY2(error.contains("needs " + option) == needed,
                          qPrintable(command->name + ' ' + option + ": " + error));
             }
+        }
+    }
+
+    // Signals raised in a child process, so that the one that ends it at once
+    // ends only the child; raise() runs the handler before it returns.
+    void interrupts_data()
+    {
+        QTest::addColumn<QList<int>>("raised");
+        QTest::addColumn<int>("slotGot"); // what the child saw, as its exit status
+        QTest::addColumn<int>("killedBy");
+        QTest::newRow("SIGINT reaches the slot") << QList<int>{SIGINT} << SIGINT << 0;
+        QTest::newRow("SIGTERM reaches the slot") << QList<int>{SIGTERM} << SIGTERM << 0;
+        QTest::newRow("a second SIGINT ends at once") << QList<int>{SIGINT, SIGINT} << 0 << SIGINT;
+        QTest::newRow("SIGINT after SIGTERM") << QList<int>{SIGTERM, SIGINT} << 0 << SIGINT;
+    }
+
+    void interrupts()
+    {
+        QFETCH(QList<int>, raised);
+        QFETCH(int, slotGot);
+        QFETCH(int, killedBy);
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            catchInterrupts(this, "caught");
+            for (int signal : raised)
+                std::raise(signal);
+            QDeadlineTimer deadline(5000);
+            while (!caughtSignal && !deadline.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+            _exit(caughtSignal);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        if (killedBy) {
+            QVERIFY2(WIFSIGNALED(status), qPrintable(QString::number(status)));
+            QCOMPARE(WTERMSIG(status), killedBy);
+        } else {
+            QVERIFY2(WIFEXITED(status), qPrintable(QString::number(status)));
+            QCOMPARE(WEXITSTATUS(status), slotGot);
         }
     }
 };
