@@ -179,7 +179,7 @@ private slots:
         QTest::newRow("a unit that keeps no description") << "--no-serial --ignore-write 3C" << "write OUT/other.cfg --udp 127.0.0.2 --no-backup" << 1 << "127\\.0\\.0\\.2  verify: 1 fields differ  [0-9.]+ s\n  general.userDescription: .*\n" << "";
         QTest::newRow("values the unit keeps otherwise") << "--no-serial" << "write OUT/odd.json --udp 127.0.0.2 --no-backup" << 0 << ok << "plan finds it unchanged";
         QTest::newRow("fleet, first unit silent, identity kept") << "--fleet 2 --no-serial --load SAMPLE" << "write OUT/other.cfg --udp 127.0.0.9 --udp 127.0.0.2 --udp 127.0.0.3 --no-backup" << 1 << "127\\.0\\.0\\.9  timeout  [0-9.]+ s\n(127\\.0\\.0\\.[23]  ok  [0-9.]+ s\n){2}" << "identities kept";
-        QTest::newRow("home bypass on a write") << "--no-serial" << "write OUT/other.cfg --udp 127.0.0.2 --no-backup --home-bypass --force" << 0 << ok << "20 requests";
+        QTest::newRow("home bypass on a forced write") << "--no-serial --load OUT/other.cfg" << "write OUT/other.cfg --udp 127.0.0.2 --backup-dir OUT/forced --home-bypass --force" << 0 << ok << "30 requests";
         QTest::newRow("max-fail leaves the rest") << "--no-serial" << "read --udp 127.0.0.9 --udp 127.0.0.2 --batch 1 --max-fail 1 -o OUT/{unit}.cfg" << 1 << "127\\.0\\.0\\.9  timeout  [0-9.]+ s\n127\\.0\\.0\\.2  not started  [0-9.]+ s\n" << "nothing sent";
         QTest::newRow("named units") << "--fleet 2 --no-serial --load SAMPLE" << "backup --units OUT/named.txt --backup-dir OUT/named" << 0 << "north  ok  [0-9.]+ s\nsouth  ok  [0-9.]+ s\n" << "restore brings the backups back";
         QTest::newRow("restore without a backup") << "--no-serial" << "restore OUT/empty --udp 127.0.0.2" << 1 << "127\\.0\\.0\\.2  no backup  [0-9.]+ s\n" << "nothing sent";
@@ -308,7 +308,8 @@ private slots:
              }},
             {"plan finds it unchanged",
              [&] { return cli("plan OUT/odd.json --udp 127.0.0.2", &again) == 0; }},
-            {"20 requests", [&] { return stopSim().count("<- ") == 20; }},
+            // Backup read, write and read-back of the ten general frames.
+            {"30 requests", [&] { return stopSim().count("<- ") == 30; }},
             {"restore brings the backups back",
              [&] {
                  if (cli("write OUT/other.cfg --udp 127.0.0.2 --no-backup", &again) ||
